@@ -1,0 +1,28 @@
+# GoogleTest for every configuration. The 32-bit build compiles GoogleTest from
+# Debian's sources, since the packaged libraries are 64-bit only.
+if(VELMORA_32BIT AND EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+# velmora_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [NO_MAIN])
+# Builds one test binary and registers its cases with CTest. Tests labelled
+# "concurrency" are also run under ThreadSanitizer by scripts/test.sh.
+function(velmora_add_test)
+  cmake_parse_arguments(T "NO_MAIN" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  if(NOT T_NO_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+  endif()
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${T_LABELS}")
+endfunction()

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test:
+#   1. the normal build (RelWithDebInfo), all tests;
+#   2. AddressSanitizer + UndefinedBehaviorSanitizer, all tests, leaks checked;
+#   3. ThreadSanitizer, the tests labelled "concurrency";
+#   4. the plug-ins and their tests as a 32-bit build;
+#   5. every libFuzzer target for a bounded time (FUZZ_SECONDS, default 60).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${BUILD_ROOT:-$root/build}
+mkdir -p "$out"
+"$root/scripts/install-deps.sh"
+
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+jobs=${JOBS:-$(nproc)}
+
+stage() { printf '\n==== %s ====\n' "$*"; }
+run_ctest() { local dir=$1; shift; (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 600 "$@"); }
+
+stage "normal build"
+"$root/scripts/build.sh" "$out/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_ctest "$out/release"
+
+stage "AddressSanitizer + UndefinedBehaviorSanitizer"
+"$root/scripts/build.sh" "$out/asan" -DCMAKE_BUILD_TYPE=Debug \
+  -DVELMORA_SANITIZE=address,undefined -DVELMORA_BUILD_BENCHMARKS=OFF
+run_ctest "$out/asan"
+
+stage "ThreadSanitizer (concurrency tests)"
+"$root/scripts/build.sh" "$out/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVELMORA_SANITIZE=thread -DVELMORA_BUILD_BENCHMARKS=OFF
+run_ctest "$out/tsan" -L concurrency
+
+stage "32-bit plug-ins"
+"$root/scripts/build.sh" "$out/m32" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVELMORA_PLUGINS_ONLY=ON -DVELMORA_BUILD_BENCHMARKS=OFF \
+  -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32
+run_ctest "$out/m32"
+
+stage "fuzzing"
+"$root/scripts/fuzz.sh" "$out/fuzz"
+
+stage "all tests passed"
