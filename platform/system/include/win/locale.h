@@ -1,0 +1,57 @@
+#pragma once
+
+// Locale identifiers and the locale information the client and the value
+// coercion need. The user default locale comes from the environment
+// (LC_ALL, then LC_MESSAGES... see locale.cpp); en-US when nothing is set.
+
+#include "win/export.h"
+#include "win/types.h"
+
+using LCTYPE = DWORD;
+
+#define LANG_NEUTRAL 0x00
+#define SUBLANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+#define SUBLANG_SYS_DEFAULT 0x02
+#define SORT_DEFAULT 0x0
+#define MAKELANGID(p, s) static_cast<WORD>((static_cast<WORD>(s) << 10) | static_cast<WORD>(p))
+#define PRIMARYLANGID(lgid) static_cast<WORD>(static_cast<WORD>(lgid) & 0x3ff)
+#define SUBLANGID(lgid) static_cast<WORD>(static_cast<WORD>(lgid) >> 10)
+#define MAKELCID(lgid, srtid) \
+  static_cast<DWORD>((static_cast<DWORD>(static_cast<WORD>(srtid)) << 16) | static_cast<DWORD>(static_cast<WORD>(lgid)))
+#define LANGIDFROMLCID(lcid) static_cast<WORD>(lcid)
+
+#define LOCALE_NEUTRAL 0x0000
+#define LOCALE_USER_DEFAULT 0x0400
+#define LOCALE_SYSTEM_DEFAULT 0x0800
+#define LOCALE_INVARIANT 0x007F
+
+// LCTYPE values.
+#define LOCALE_NOUSEROVERRIDE 0x80000000
+#define LOCALE_ILANGUAGE 0x0001
+#define LOCALE_SLANGUAGE 0x0002
+#define LOCALE_SENGLANGUAGE 0x1001
+#define LOCALE_SNATIVELANGNAME 0x0004
+#define LOCALE_SDECIMAL 0x000E
+#define LOCALE_STHOUSAND 0x000F
+#define LOCALE_SNEGATIVESIGN 0x0051
+#define LOCALE_SDATE 0x001D
+#define LOCALE_STIME 0x001E
+#define LOCALE_SSHORTDATE 0x001F
+#define LOCALE_STIMEFORMAT 0x1003
+#define LOCALE_S1159 0x0028
+#define LOCALE_S2359 0x0029
+#define LOCALE_SNAME 0x005C
+
+extern "C" {
+WIN_API LCID GetUserDefaultLCID();
+WIN_API LCID GetSystemDefaultLCID();
+WIN_API LANGID GetUserDefaultLangID();
+WIN_API LANGID GetSystemDefaultLangID();
+
+// Copies the requested information, terminator included, and returns the
+// number of characters written; 0 on failure (unknown locale or type, or a
+// buffer too small; GetLastError tells). With size 0 returns the size needed.
+WIN_API int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size);
+WIN_API int GetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR data, int size);
+}
