@@ -205,6 +205,7 @@ COM_API BSTR SysAllocString(const OLECHAR* text);
 COM_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
 COM_API BSTR SysAllocStringByteLen(LPCSTR bytes, UINT length);
 COM_API INT SysReAllocString(BSTR* target, const OLECHAR* text);
+COM_API INT SysReAllocStringLen(BSTR* target, const OLECHAR* text, UINT length);
 COM_API void SysFreeString(BSTR text);
 COM_API UINT SysStringLen(BSTR text);
 COM_API UINT SysStringByteLen(BSTR text);
@@ -223,6 +224,13 @@ COM_API HRESULT VariantChangeTypeEx(VARIANTARG* destination, const VARIANTARG* s
 COM_API SAFEARRAY* SafeArrayCreate(VARTYPE type, UINT dims, SAFEARRAYBOUND* bounds);
 COM_API SAFEARRAY* SafeArrayCreateVector(VARTYPE type, LONG lowerBound, ULONG elements);
 COM_API HRESULT SafeArrayDestroy(SAFEARRAY* array);
+// The two halves of SafeArrayCreate and SafeArrayDestroy, for callers that
+// fill in a descriptor themselves.
+COM_API HRESULT SafeArrayAllocDescriptor(UINT dims, SAFEARRAY** array);
+COM_API HRESULT SafeArrayAllocDescriptorEx(VARTYPE type, UINT dims, SAFEARRAY** array);
+COM_API HRESULT SafeArrayAllocData(SAFEARRAY* array);
+COM_API HRESULT SafeArrayDestroyData(SAFEARRAY* array);
+COM_API HRESULT SafeArrayDestroyDescriptor(SAFEARRAY* array);
 COM_API HRESULT SafeArrayCopy(SAFEARRAY* source, SAFEARRAY** copy);
 COM_API UINT SafeArrayGetDim(SAFEARRAY* array);
 COM_API UINT SafeArrayGetElemsize(SAFEARRAY* array);
