@@ -18,3 +18,20 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(VELMORA_32BIT OFF)
 endif()
+
+# Some kernels run no 32-bit programs (IA-32 emulation switched off). The
+# 32-bit build then runs its test programs under QEMU's user-mode emulator.
+if(VELMORA_32BIT AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  file(WRITE ${CMAKE_BINARY_DIR}/velmora_run32.c "int main(void) { return 0; }\n")
+  try_run(_velmora_run32 _velmora_compile32 ${CMAKE_BINARY_DIR}/velmora_run32
+    ${CMAKE_BINARY_DIR}/velmora_run32.c)
+  if(_velmora_compile32 AND NOT _velmora_run32 EQUAL 0)
+    find_program(VELMORA_QEMU_I386 qemu-i386)
+    if(VELMORA_QEMU_I386)
+      message(STATUS "32-bit programs do not run natively; running tests under ${VELMORA_QEMU_I386}")
+      set(CMAKE_CROSSCOMPILING_EMULATOR ${VELMORA_QEMU_I386})
+    else()
+      message(WARNING "32-bit programs do not run here and qemu-i386 is missing: tests cannot run")
+    endif()
+  endif()
+endif()

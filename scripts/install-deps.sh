@@ -7,7 +7,7 @@ packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev xvfb xauth fonts-liberation
-  g++-multilib
+  g++-multilib qemu-user
   clang-14 libclang-rt-14-dev
   iproute2 util-linux
 )
