@@ -2,70 +2,19 @@
 
 #include <string>
 
+#include "common/utf.h"
 #include "win/winerror.h"
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+using win::appendUtf16;
+using win::appendUtf8;
+using win::decodeUtf8;
+using win::kReplacementCharacter;
 
 bool isSupportedCodePage(UINT codePage) {
   // The process code page is UTF-8, so the ANSI and OEM code pages are too.
   return codePage == CP_ACP || codePage == CP_OEMCP || codePage == CP_UTF8;
-}
-
-// Decodes one UTF-8 sequence at text[i..end); returns false for a malformed
-// sequence (overlong forms, surrogates and values above U+10FFFF included)
-// and always advances i by at least one byte.
-bool decodeUtf8(const unsigned char* text, size_t end, size_t& i, char32_t& out) {
-  unsigned char lead = text[i++];
-  if (lead < 0x80) {
-    out = lead;
-    return true;
-  }
-  int extra;
-  char32_t min;
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1, out = lead & 0x1F, min = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2, out = lead & 0x0F, min = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3, out = lead & 0x07, min = 0x10000;
-  } else {
-    return false;
-  }
-  for (int k = 0; k < extra; ++k) {
-    if (i >= end || (text[i] & 0xC0) != 0x80) return false;
-    out = (out << 6) | (text[i++] & 0x3F);
-  }
-  return out >= min && out <= 0x10FFFF && !(out >= 0xD800 && out <= 0xDFFF);
-}
-
-void appendUtf16(std::u16string& wide, char32_t c) {
-  if (c >= 0x10000) {
-    c -= 0x10000;
-    wide.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-    wide.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-  } else {
-    wide.push_back(static_cast<char16_t>(c));
-  }
-}
-
-void appendUtf8(std::string& text, char32_t c) {
-  if (c < 0x80) {
-    text.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    text.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    text.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    text.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    text.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
 }
 
 template <typename Unit, typename Out>
@@ -107,7 +56,7 @@ WIN_API int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int len
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return 0;
       }
-      c = kReplacement;
+      c = kReplacementCharacter;
     }
     appendUtf16(converted, c);
   }
@@ -134,7 +83,7 @@ WIN_API int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int le
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return 0;
       }
-      c = kReplacement;
+      c = kReplacementCharacter;
     }
     appendUtf8(converted, c);
   }
