@@ -48,4 +48,12 @@ COM_API int StringFromGUID2(REFGUID guid, LPOLESTR text, int size);
 // anything else.
 COM_API HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid);
 COM_API HRESULT IIDFromString(LPCOLESTR text, LPIID iid);
+
+// The braced form in a string from the task allocator (the caller frees it
+// with CoTaskMemFree). E_INVALIDARG for a null out-parameter, E_OUTOFMEMORY.
+COM_API HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text);
+COM_API HRESULT StringFromIID(REFIID iid, LPOLESTR* text);
+
+// A new random identifier (version 4, from the system's random source).
+COM_API HRESULT CoCreateGuid(GUID* guid);
 }

@@ -7,6 +7,7 @@
 
 #include "com/export.h"
 #include "com/guid.h"
+#include "com/interface_id.h"
 
 DEFINE_GUID(IID_IUnknown, 0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 
@@ -20,6 +21,12 @@ struct IUnknown {
 };
 using LPUNKNOWN = IUnknown*;
 
+template <>
+struct com::InterfaceTraits<IUnknown> {
+  static constexpr const IID& iid = IID_IUnknown;
+  using Base = IUnknown;
+};
+
 // Only the IUnknown part of IDispatch is used here (values of type
 // VT_DISPATCH are copied and released, never invoked).
 DEFINE_GUID(IID_IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
@@ -27,3 +34,4 @@ struct IDispatch : IUnknown {
  protected:
   ~IDispatch() = default;
 };
+COM_DECLARE_INTERFACE(IDispatch, IID_IDispatch, IUnknown);
