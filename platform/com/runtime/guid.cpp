@@ -1,6 +1,11 @@
 #include "com/guid.h"
 
+#include <sys/random.h>
+
+#include <cerrno>
 #include <cstdio>
+
+#include "com/allocator.h"
 
 namespace {
 
@@ -70,5 +75,35 @@ COM_API HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
 }
 
 COM_API HRESULT IIDFromString(LPCOLESTR text, LPIID iid) { return parseBraced(text, iid, E_INVALIDARG); }
+
+COM_API HRESULT StringFromCLSID(REFCLSID clsid, LPOLESTR* text) {
+  if (text == nullptr) return E_INVALIDARG;
+  *text = static_cast<LPOLESTR>(CoTaskMemAlloc((kBracedLength + 1) * sizeof(OLECHAR)));
+  if (*text == nullptr) return E_OUTOFMEMORY;
+  StringFromGUID2(clsid, *text, kBracedLength + 1);
+  return S_OK;
+}
+
+COM_API HRESULT StringFromIID(REFIID iid, LPOLESTR* text) { return StringFromCLSID(iid, text); }
+
+COM_API HRESULT CoCreateGuid(GUID* guid) {
+  if (guid == nullptr) return E_INVALIDARG;
+  GUID fresh;
+  auto* bytes = reinterpret_cast<unsigned char*>(&fresh);
+  size_t filled = 0;
+  while (filled < sizeof fresh) {
+    const ssize_t got = getrandom(bytes + filled, sizeof fresh - filled, 0);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+    }
+    filled += static_cast<size_t>(got);
+  }
+  // Version 4 (random) in the high nibble of Data3, variant 10xx in Data4[0].
+  fresh.Data3 = static_cast<WORD>((fresh.Data3 & 0x0FFF) | 0x4000);
+  fresh.Data4[0] = static_cast<BYTE>((fresh.Data4[0] & 0x3F) | 0x80);
+  *guid = fresh;
+  return S_OK;
+}
 
 }  // extern "C"

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+
+#include "com/allocator.h"
 
 #include "com/unknown.h"
 
@@ -54,6 +57,30 @@ TEST(Guid, RejectsMalformedText) {
   EXPECT_EQ(CLSIDFromString(nullptr, nullptr), E_INVALIDARG);
   OLECHAR small[38];
   EXPECT_EQ(StringFromGUID2(kSample, small, 38), 0);
+}
+
+TEST(Guid, StringFromClsidAllocatesWithTheTaskAllocator) {
+  LPOLESTR text = nullptr;
+  ASSERT_EQ(StringFromCLSID(kSample, &text), S_OK);
+  EXPECT_EQ(std::u16string(text), u"{39C13A4D-011E-11D0-9675-0020AFD8ADB3}");
+  CoTaskMemFree(text);
+  ASSERT_EQ(StringFromIID(IID_IUnknown, &text), S_OK);
+  EXPECT_EQ(std::u16string(text), u"{00000000-0000-0000-C000-000000000046}");
+  CoTaskMemFree(text);
+  EXPECT_EQ(StringFromCLSID(kSample, nullptr), E_INVALIDARG);
+}
+
+TEST(Guid, CoCreateGuidMakesDistinctVersion4Identifiers) {
+  std::set<std::u16string> seen;
+  for (int k = 0; k < 64; ++k) {
+    GUID guid;
+    ASSERT_EQ(CoCreateGuid(&guid), S_OK);
+    EXPECT_EQ(guid.Data3 >> 12, 4) << "version";
+    EXPECT_EQ(guid.Data4[0] >> 6, 2) << "variant";
+    seen.insert(format(guid));
+  }
+  EXPECT_EQ(seen.size(), 64u);
+  EXPECT_EQ(CoCreateGuid(nullptr), E_INVALIDARG);
 }
 
 }  // namespace

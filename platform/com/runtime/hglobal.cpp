@@ -1,0 +1,187 @@
+// Global memory blocks. Every live block is entered in one table under its
+// handle, and every call looks the handle up there first, so a stale or
+// invented handle fails cleanly instead of touching memory. A fixed block's
+// handle is its data address; a moveable block's handle is the address of
+// its table record, which is never a data address.
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+#include "com/hglobal.h"
+
+namespace {
+
+constexpr UINT kKnownAllocFlags = GMEM_MOVEABLE | GMEM_NOCOMPACT | GMEM_NODISCARD | GMEM_ZEROINIT |
+                                  GMEM_DISCARDABLE | GMEM_NOT_BANKED | GMEM_SHARE;
+constexpr UINT kMaxLocks = GMEM_LOCKCOUNT;
+
+struct Block {
+  void* data = nullptr;
+  SIZE_T size = 0;
+  bool moveable = false;
+  UINT locks = 0;  // moveable blocks only; fixed blocks are always at hand
+};
+
+class BlockTable {
+ public:
+  HGLOBAL allocate(UINT flags, SIZE_T size) {
+    if ((flags & ~kKnownAllocFlags) != 0) return fail(ERROR_INVALID_PARAMETER);
+    // One byte at least, so that even an empty block has an address of its own.
+    void* data = (flags & GMEM_ZEROINIT) ? std::calloc(size == 0 ? 1 : size, 1) : std::malloc(size == 0 ? 1 : size);
+    if (data == nullptr) return fail(ERROR_NOT_ENOUGH_MEMORY);
+    auto* block = new (std::nothrow) Block{data, size, (flags & GMEM_MOVEABLE) != 0, 0};
+    if (block == nullptr) {
+      std::free(data);
+      return fail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    HGLOBAL handle = block->moveable ? static_cast<HGLOBAL>(block) : data;
+    try {
+      std::lock_guard lock(mutex_);
+      blocks_.emplace(handle, block);
+    } catch (const std::bad_alloc&) {
+      std::free(data);
+      delete block;
+      return fail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return handle;
+  }
+
+  LPVOID lock(HGLOBAL handle) {
+    std::lock_guard lock(mutex_);
+    Block* block = find(handle);
+    if (block == nullptr) return fail(ERROR_INVALID_HANDLE);
+    if (block->moveable && block->locks < kMaxLocks) ++block->locks;
+    return block->data;
+  }
+
+  BOOL unlock(HGLOBAL handle) {
+    std::lock_guard lock(mutex_);
+    Block* block = find(handle);
+    if (block == nullptr) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    if (!block->moveable || block->locks == 0) {
+      SetLastError(ERROR_NOT_LOCKED);
+      return FALSE;
+    }
+    if (--block->locks > 0) return TRUE;
+    SetLastError(NO_ERROR);
+    return FALSE;
+  }
+
+  SIZE_T size(HGLOBAL handle) {
+    std::lock_guard lock(mutex_);
+    Block* block = find(handle);
+    if (block == nullptr) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return 0;
+    }
+    return block->size;
+  }
+
+  UINT flags(HGLOBAL handle) {
+    std::lock_guard lock(mutex_);
+    Block* block = find(handle);
+    if (block == nullptr) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return GMEM_INVALID_HANDLE;
+    }
+    return block->locks;
+  }
+
+  HGLOBAL handleOf(LPCVOID address) {
+    if (address == nullptr) return nullptr;
+    std::lock_guard lock(mutex_);
+    for (const auto& [handle, block] : blocks_) {
+      if (block->data == address) return handle;
+    }
+    return fail(ERROR_INVALID_HANDLE);
+  }
+
+  HGLOBAL reallocate(HGLOBAL handle, SIZE_T size, UINT flags) {
+    std::lock_guard lock(mutex_);
+    Block* block = find(handle);
+    if (block == nullptr) return fail(ERROR_INVALID_HANDLE);
+    // Only attributes change; none of them mean anything here.
+    if (flags & GMEM_MODIFY) return handle;
+
+    const bool mayMove = (flags & GMEM_MOVEABLE) != 0 || (block->moveable && block->locks == 0);
+    if (size > block->size && !mayMove) return fail(ERROR_NOT_ENOUGH_MEMORY);
+    void* data = block->data;
+    if (size > block->size || mayMove) {
+      data = std::realloc(block->data, size == 0 ? 1 : size);
+      if (data == nullptr) return fail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    if ((flags & GMEM_ZEROINIT) && size > block->size) {
+      std::memset(static_cast<char*>(data) + block->size, 0, size - block->size);
+    }
+    block->data = data;
+    block->size = size;
+    if (block->moveable || data == handle) return handle;
+
+    // A fixed block that moved changes its handle; re-keying the table node
+    // allocates nothing, so it cannot fail half-way.
+    auto node = blocks_.extract(handle);
+    node.key() = data;
+    blocks_.insert(std::move(node));
+    return data;
+  }
+
+  HGLOBAL release(HGLOBAL handle) {
+    if (handle == nullptr) return nullptr;
+    Block* block;
+    {
+      std::lock_guard lock(mutex_);
+      auto it = blocks_.find(handle);
+      if (it == blocks_.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return handle;
+      }
+      block = it->second;
+      blocks_.erase(it);
+    }
+    std::free(block->data);
+    delete block;
+    return nullptr;
+  }
+
+ private:
+  Block* find(HGLOBAL handle) {
+    auto it = blocks_.find(handle);
+    return it == blocks_.end() ? nullptr : it->second;
+  }
+
+  static std::nullptr_t fail(DWORD error) {
+    SetLastError(error);
+    return nullptr;
+  }
+
+  std::mutex mutex_;
+  std::unordered_map<HGLOBAL, Block*> blocks_;  // guarded by mutex_
+};
+
+BlockTable& blockTable() {
+  // Never destroyed: blocks may still be freed while the process exits.
+  static BlockTable* const table = new BlockTable;
+  return *table;
+}
+
+}  // namespace
+
+extern "C" {
+
+COM_API HGLOBAL GlobalAlloc(UINT flags, SIZE_T size) { return blockTable().allocate(flags, size); }
+COM_API LPVOID GlobalLock(HGLOBAL block) { return blockTable().lock(block); }
+COM_API BOOL GlobalUnlock(HGLOBAL block) { return blockTable().unlock(block); }
+COM_API SIZE_T GlobalSize(HGLOBAL block) { return blockTable().size(block); }
+COM_API HGLOBAL GlobalReAlloc(HGLOBAL block, SIZE_T size, UINT flags) {
+  return blockTable().reallocate(block, size, flags);
+}
+COM_API HGLOBAL GlobalFree(HGLOBAL block) { return blockTable().release(block); }
+COM_API UINT GlobalFlags(HGLOBAL block) { return blockTable().flags(block); }
+COM_API HGLOBAL GlobalHandle(LPCVOID address) { return blockTable().handleOf(address); }
+
+}  // extern "C"
