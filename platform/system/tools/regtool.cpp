@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "win/message.h"
 #include "win/registry.h"
 #include "win/registry_store.h"
 #include "win/winerror.h"
@@ -37,8 +38,20 @@ int usage() {
   return kUsage;
 }
 
+// Reports a failure with the system's text for its code.
 int fail(const std::string& what, LONG code) {
-  std::cerr << "regtool: " << what << ": error " << code << "\n";
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                          FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPSTR>(&text), 0,
+                                      nullptr);
+  std::cerr << "regtool: " << what << ": ";
+  if (length > 0) {
+    std::cerr << std::string(text, length) << "\n";
+  } else {
+    std::cerr << "error " << code << "\n";
+  }
+  LocalFree(text);
   return kFailure;
 }
 
