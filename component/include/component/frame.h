@@ -90,7 +90,7 @@ class HostFunction<Result(Arguments...)> {
 
   constexpr HostFunction() = default;
 
-  ComponentFunction* slot() { return &address_; }
+  constexpr ComponentFunction* slot() { return &address_; }
   bool bound() const { return address_ != nullptr; }
   Pointer get() const { return reinterpret_cast<Pointer>(address_); }
   Result operator()(Arguments... arguments) const {

@@ -1,0 +1,189 @@
+// Morvick against the registry one would write without it, a plain
+// std::unordered_map behind a std::mutex, measured in the same run:
+//   - register + unregister pairs, one at a time;
+//   - RSM_ClassFree of 100,000 objects through their free function.
+// After the run the ratios (baseline time / Morvick time; above 1 means
+// Morvick is faster) are printed for each pair.
+
+#include <host/runtime_host.h>
+#include <resman/rsm.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+constexpr int kClassFreeObjects = 100000;
+
+struct Morvick {
+  std::unique_ptr<host::RuntimeHost> host = std::make_unique<host::RuntimeHost>();
+  RsmClassCreateFktFunction classCreateFkt = nullptr;
+  RsmClassDeleteFunction classDelete = nullptr;
+  RsmClassFreeFunction classFree = nullptr;
+  RsmRegisterFunction registerObject = nullptr;
+  RsmUnregisterFunction unregisterObject = nullptr;
+
+  Morvick() {
+    if (host->start(MORVICK_LIBRARY_PATH) == nullptr) {
+      std::fprintf(stderr, "%s\n", host->loadError().c_str());
+      std::abort();
+    }
+    classCreateFkt = host->function<RsmClassCreateFktFunction>("RSM_ClassCreateFkt");
+    classDelete = host->function<RsmClassDeleteFunction>("RSM_ClassDelete");
+    classFree = host->function<RsmClassFreeFunction>("RSM_ClassFree");
+    registerObject = host->function<RsmRegisterFunction>("RSM_Register");
+    unregisterObject = host->function<RsmUnregisterFunction>("RSM_Unregister");
+  }
+};
+
+Morvick& morvick() {
+  static Morvick instance;
+  return instance;
+}
+
+uint16_t unregisterMorvickObject(uintptr_t object) {
+  morvick().unregisterObject(object);
+  return 0;
+}
+
+// The baseline: handles from a counter, objects in a hash map.
+class MapRegistry {
+ public:
+  using FreeFunction = uint16_t (*)(MapRegistry&, uintptr_t);
+  explicit MapRegistry(FreeFunction freeFunction) : freeFunction_(freeFunction) {}
+
+  uintptr_t registerObject(uintptr_t resource) {
+    std::lock_guard lock(mutex_);
+    uintptr_t handle = ++lastHandle_;
+    objects_.emplace(handle, Object{resource, 0});
+    return handle;
+  }
+  void unregisterObject(uintptr_t handle) {
+    std::lock_guard lock(mutex_);
+    objects_.erase(handle);
+  }
+  // Calls the free function for every parentless object, without the lock
+  // (it unregisters), as the manager does.
+  void freeAll() {
+    std::vector<uintptr_t> handles;
+    {
+      std::lock_guard lock(mutex_);
+      handles.reserve(objects_.size());
+      for (const auto& [handle, object] : objects_) {
+        if (object.parent == 0) handles.push_back(handle);
+      }
+    }
+    for (uintptr_t handle : handles) freeFunction_(*this, handle);
+  }
+  size_t size() {
+    std::lock_guard lock(mutex_);
+    return objects_.size();
+  }
+
+ private:
+  struct Object {
+    uintptr_t resource;
+    uintptr_t parent;
+  };
+  FreeFunction freeFunction_;
+  std::mutex mutex_;
+  std::unordered_map<uintptr_t, Object> objects_;
+  uintptr_t lastHandle_ = 0;
+};
+
+uint16_t unregisterMapObject(MapRegistry& registry, uintptr_t handle) {
+  registry.unregisterObject(handle);
+  return 0;
+}
+
+void RegisterUnregister_Morvick(benchmark::State& state) {
+  Morvick& m = morvick();
+  uint16_t result = 0;
+  uintptr_t cls = m.classCreateFkt(&unregisterMorvickObject, 0, &result);
+  uintptr_t resource = 1;
+  for (auto _ : state) {
+    uintptr_t object = m.registerObject(cls, resource++, &result);
+    m.unregisterObject(object);
+  }
+  m.classDelete(cls);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void RegisterUnregister_Baseline(benchmark::State& state) {
+  MapRegistry registry(&unregisterMapObject);
+  uintptr_t resource = 1;
+  for (auto _ : state) registry.unregisterObject(registry.registerObject(resource++));
+  state.SetItemsProcessed(state.iterations());
+}
+
+void ClassFree100k_Morvick(benchmark::State& state) {
+  Morvick& m = morvick();
+  uint16_t result = 0;
+  uintptr_t cls = m.classCreateFkt(&unregisterMorvickObject, 0, &result);
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (uintptr_t resource = 1; resource <= kClassFreeObjects; ++resource) m.registerObject(cls, resource, &result);
+    state.ResumeTiming();
+    m.classFree(cls);
+  }
+  m.classDelete(cls);
+  state.SetItemsProcessed(state.iterations() * kClassFreeObjects);
+}
+
+void ClassFree100k_Baseline(benchmark::State& state) {
+  MapRegistry registry(&unregisterMapObject);
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (uintptr_t resource = 1; resource <= kClassFreeObjects; ++resource) registry.registerObject(resource);
+    state.ResumeTiming();
+    registry.freeAll();
+  }
+  state.SetItemsProcessed(state.iterations() * kClassFreeObjects);
+}
+
+BENCHMARK(RegisterUnregister_Morvick);
+BENCHMARK(RegisterUnregister_Baseline);
+BENCHMARK(ClassFree100k_Morvick)->Unit(benchmark::kMillisecond);
+BENCHMARK(ClassFree100k_Baseline)->Unit(benchmark::kMillisecond);
+
+// Prints as usual and remembers each run's time per iteration, so that the
+// ratios of the pairs can be reported at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+  }
+  void printRatios() const {
+    for (const auto& [name, time] : times_) {
+      auto split = name.find("_Morvick");
+      if (split == std::string::npos) continue;
+      auto baseline = times_.find(name.substr(0, split) + "_Baseline");
+      if (baseline == times_.end() || time <= 0) continue;
+      std::printf("ratio %-20s baseline/Morvick = %.2f\n", name.substr(0, split).c_str(), baseline->second / time);
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatios();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,172 @@
+// Freeing the parentless objects of one class or of every class.
+//
+// The free functions run with nothing held and may do anything, including
+// unregistering other objects or deleting their own class; other threads may
+// delete classes too. So after every free call the walk makes sure, under the
+// index lock, that its class is still the live class it started with before
+// it touches it again.
+
+#include "host_services.h"
+#include "registry.h"
+#include "rsm_api.h"
+
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <shared_mutex>
+
+using namespace morvick;
+
+namespace {
+
+// Whether a free function lies in a code area of an application, i.e.
+// belongs to the control program.
+bool inControlProgram(RsmFreeFunction freeFunction) {
+  auto address = reinterpret_cast<uintptr_t>(freeFunction);
+  for (HostApplication* application = hostfn::appGetFirstApp(nullptr); application != nullptr;
+       application = hostfn::appGetNextApp(application, nullptr)) {
+    for (int area = 0; area < HOST_CODE_AREA_COUNT; ++area) {
+      uintptr_t start = application->codeAreaStart[area];
+      if (start == 0) break;
+      if (address >= start && address - start < application->codeAreaSize[area]) return true;
+    }
+  }
+  return false;
+}
+
+uint16_t callFreeFunction(RsmFreeFunction freeFunction, bool controlProgram, uintptr_t object) {
+  if (!controlProgram) return freeFunction(object);
+  // The control program's function is reached through the word stored at
+  // its address; it takes a parameter block holding the object handle.
+  uintptr_t function = 0;
+  std::memcpy(&function, reinterpret_cast<const void*>(freeFunction), sizeof function);
+  uintptr_t parameters = object;
+  return static_cast<uint16_t>(hostfn::sysCpuCallIecFuncWithParams(function, &parameters, sizeof parameters));
+}
+
+struct Pass {
+  bool called = false;
+  bool progress = false;  // some called object stopped being a candidate
+  uint16_t lastResult = RSM_RESULT_OK;
+};
+
+enum class ClassOutcome {
+  Done,  // the class was walked (or its last free call may have deleted it)
+  Gone,  // the class was deleted before or during the walk
+  Busy,  // another free operation holds the flag
+};
+
+bool isCandidate(const ResourceEntry* entry) {
+  return entry->resource.load(std::memory_order_acquire) != 0 &&
+         entry->parent.load(std::memory_order_acquire) == 0;
+}
+
+// Frees the parentless objects of one class. `next` receives the class that
+// followed it in the list when the walk began.
+ClassOutcome freeClassObjects(const ClassRef& ref, ClassRef* next, Pass& pass) {
+  Registry& state = registry();
+  std::shared_lock index(state.indexLock);
+  if (!isLive(ref)) return ClassOutcome::Gone;
+  ResourceClass* cls = ref.cls;
+  if (next != nullptr) {
+    *next = cls->next != nullptr ? ClassRef{cls->next, cls->next->serial} : ClassRef{};
+  }
+  const RsmFreeFunction freeFunction = cls->freeFunction;
+  const bool controlProgram = inControlProgram(freeFunction);
+
+  std::optional<SemaphoreHold> hold(std::in_place, cls->semState);
+  if (state.freeInProgress.exchange(true, std::memory_order_acq_rel)) return ClassOutcome::Busy;
+  bool flagCleared = false;
+
+  for (ResourceBlock* block = &cls->firstBlock; block != nullptr; block = block->nextBlock) {
+    uint32_t toVisit = block->usedCount;
+    for (uint32_t position = 0; position < block->entryCount && toVisit > 0; ++position) {
+      ResourceEntry* entry = block->entries() + position;
+      if (!isCandidate(entry)) continue;
+      const uintptr_t resource = entry->resource.load(std::memory_order_relaxed);
+      const bool last = block->nextBlock == nullptr && toVisit == 1;
+      if (last) {
+        // The free function of the last object may delete the class: the
+        // flag goes first, so that it may also start a new free operation.
+        state.freeInProgress.store(false, std::memory_order_release);
+        flagCleared = true;
+      }
+      hold.reset();
+      index.unlock();
+
+      const uint16_t result = callFreeFunction(freeFunction, controlProgram, reinterpret_cast<uintptr_t>(entry));
+      pass.called = true;
+      pass.lastResult = result;
+      --toVisit;
+
+      index.lock();
+      if (!isLive(ref)) {
+        pass.progress = true;
+        if (!flagCleared) state.freeInProgress.store(false, std::memory_order_release);
+        return ClassOutcome::Gone;
+      }
+      if (entry->resource.load(std::memory_order_acquire) != resource || !isCandidate(entry)) {
+        pass.progress = true;
+      }
+      if (last) return ClassOutcome::Done;
+      hold.emplace(cls->semState);
+    }
+  }
+  if (!flagCleared) state.freeInProgress.store(false, std::memory_order_release);
+  return ClassOutcome::Done;
+}
+
+// Needs indexLock held.
+ClassRef newestClassLocked() {
+  ResourceClass* cls = registry().classList;
+  return cls != nullptr ? ClassRef{cls, cls->serial} : ClassRef{};
+}
+
+ClassRef newestClass() {
+  std::shared_lock index(registry().indexLock);
+  return newestClassLocked();
+}
+
+}  // namespace
+
+uint16_t RSM_ClassFree(uintptr_t classHandle) {
+  ClassRef only;
+  if (classHandle != 0) {
+    std::shared_lock index(registry().indexLock);
+    ResourceClass* cls = findClass(classHandle);
+    if (cls == nullptr) return RSM_RESULT_INVALID;
+    only = ClassRef{cls, cls->serial};
+  }
+  uint16_t result = RSM_RESULT_OK;
+  for (;;) {
+    Pass pass;
+    ClassRef current = classHandle != 0 ? only : newestClass();
+    while (current.cls != nullptr) {
+      ClassRef next;
+      ClassOutcome outcome = freeClassObjects(current, classHandle != 0 ? nullptr : &next, pass);
+      if (outcome == ClassOutcome::Busy) return RSM_RESULT_FREE_BUSY;
+      if (pass.called) result = pass.lastResult;
+      if (classHandle != 0) {
+        // The one class to free is gone: there is nothing left to free.
+        if (outcome == ClassOutcome::Gone) return result;
+        break;
+      }
+      // A class deleted under the walk has lost its place in the list; the
+      // walk goes on from the newest class rather than from freed memory.
+      if (outcome == ClassOutcome::Gone) {
+        current = newestClass();
+        continue;
+      }
+      if (next.cls != nullptr) {
+        std::shared_lock index(registry().indexLock);
+        if (!isLive(next)) next = newestClassLocked();
+      }
+      current = next;
+    }
+    if (!pass.called || pass.lastResult != RSM_RESULT_OK) break;
+    // Free functions that report success without unregistering would make
+    // the next pass call them again for the same objects, without end.
+    if (!pass.progress) return RSM_RESULT_CLASS_IN_USE;
+  }
+  return result;
+}

@@ -1,0 +1,262 @@
+// Registering, unregistering, parenting and checking objects.
+
+#include "host_services.h"
+#include "registry.h"
+#include "rsm_api.h"
+
+#include <mutex>
+#include <shared_mutex>
+
+using namespace morvick;
+
+namespace {
+
+enum class Placement { Search, NoCheck };
+
+// What a registration found under semState before placing anything.
+enum class Admission { Refused, Full, Open };
+
+Admission admit(ResourceClass* cls, uint32_t* capacity) {
+  if (registry().freeInProgress.load(std::memory_order_acquire)) return Admission::Refused;
+  *capacity = cls->capacity;
+  return cls->registered == cls->capacity ? Admission::Full : Admission::Open;
+}
+
+// The class doubles up to 100 entries per new block, then grows by 50.
+uint32_t growthFor(uint32_t capacity) { return capacity <= 100 ? capacity : 50; }
+
+// Adds a block to a full class. The block is allocated with nothing held;
+// linking it needs the index exclusively, because the class may have been
+// deleted meanwhile. For RSM_RegisterNoCheck the object takes the new block's
+// first entry in the same step, so that no other caller can take it first.
+uint16_t grow(const ClassRef& ref, uint32_t capacitySeen, Placement placement, uintptr_t resource,
+              uintptr_t* placed) {
+  uint32_t count = growthFor(capacitySeen);
+  size_t size = sizeof(ResourceBlock) + size_t{count} * sizeof(ResourceEntry);
+  void* memory = hostfn::allocate(size);
+  if (memory == nullptr) return RSM_RESULT_NO_MEMORY;
+  auto* block = new (memory) ResourceBlock{};
+  constructEntries(block->entries(), count);
+  block->entryCount = count;
+  block->lastEntry = block->entries() + count - 1;
+
+  Registry& state = registry();
+  std::unique_lock index(state.indexLock);
+  if (!isLive(ref)) {
+    index.unlock();
+    hostfn::release(memory);
+    return RSM_RESULT_INVALID;
+  }
+  ResourceClass* cls = ref.cls;
+  block->ownerClass = cls;
+  state.index.insert(block);
+  SemaphoreHold scan(cls->semScan);
+  SemaphoreHold hold(cls->semState);
+  block->nextBlock = cls->firstBlock.nextBlock;
+  cls->firstBlock.nextBlock = block;
+  cls->capacity += count;
+  cls->cursorBlock = block;
+  cls->cursorIndex = 0;
+  if (placement == Placement::NoCheck) {
+    claimEntry(cls, block, block->entries(), resource);
+    *placed = reinterpret_cast<uintptr_t>(block->entries());
+  }
+  return RSM_RESULT_OK;
+}
+
+ResourceBlock* nextInRing(ResourceClass* cls, ResourceBlock* block) {
+  return block->nextBlock != nullptr ? block->nextBlock : &cls->firstBlock;
+}
+
+// The slot search of RSM_Register, from the cursor around the ring of blocks.
+// Needs indexLock shared; takes semScan, and semState to claim an entry.
+uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
+  SemaphoreHold scan(cls->semScan);
+  ResourceBlock* block = cls->cursorBlock;
+  uint32_t index = cls->cursorIndex;
+  uintptr_t found = 0;
+  for (uint32_t visited = 0; visited < cls->capacity && found == 0; ++visited) {
+    if (index >= block->entryCount) {
+      block = nextInRing(cls, block);
+      index = 0;
+    }
+    ResourceEntry* entry = block->entries() + index++;
+    uintptr_t current = entry->resource.load(std::memory_order_acquire);
+    if (current == resource) {
+      found = reinterpret_cast<uintptr_t>(entry);
+    } else if (current == 0) {
+      // RSM_RegisterNoCheck places under semState alone, so the entry is
+      // taken only if it is still free once semState is held.
+      SemaphoreHold hold(cls->semState);
+      if (entry->resource.load(std::memory_order_relaxed) == 0) {
+        claimEntry(cls, block, entry, resource);
+        found = reinterpret_cast<uintptr_t>(entry);
+      }
+    }
+  }
+  if (index >= block->entryCount) {
+    block = nextInRing(cls, block);
+    index = 0;
+  }
+  cls->cursorBlock = block;
+  cls->cursorIndex = index;
+  return found;
+}
+
+// Where RSM_RegisterNoCheck puts an object when no block was added: the first
+// block's entry at the position of its use count if that entry is free, else
+// the first free entry along the chain. Needs semState; registered < capacity
+// guarantees a free entry.
+uintptr_t placeWithoutSearch(ResourceClass* cls, uintptr_t resource) {
+  ResourceBlock* first = &cls->firstBlock;
+  if (first->usedCount < first->entryCount) {
+    ResourceEntry* entry = first->entries() + first->usedCount;
+    if (entry->resource.load(std::memory_order_relaxed) == 0) {
+      claimEntry(cls, first, entry, resource);
+      return reinterpret_cast<uintptr_t>(entry);
+    }
+  }
+  for (ResourceBlock* block = first; block != nullptr; block = block->nextBlock) {
+    for (uint32_t i = 0; i < block->entryCount; ++i) {
+      ResourceEntry* entry = block->entries() + i;
+      if (entry->resource.load(std::memory_order_relaxed) == 0) {
+        claimEntry(cls, block, entry, resource);
+        return reinterpret_cast<uintptr_t>(entry);
+      }
+    }
+  }
+  return 0;
+}
+
+uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* result, Placement placement) {
+  if (classHandle == 0 || resource == 0) {
+    writeResult(result, RSM_RESULT_INVALID);
+    return 0;
+  }
+  Registry& state = registry();
+  std::shared_lock index(state.indexLock);
+  ResourceClass* cls = findClass(classHandle);
+  if (cls == nullptr) {
+    writeResult(result, RSM_RESULT_INVALID);
+    return 0;
+  }
+  ClassRef ref{cls, cls->serial};
+  uint32_t capacity = 0;
+  Admission admission;
+  uintptr_t placed = 0;
+  {
+    SemaphoreHold hold(cls->semState);
+    admission = admit(cls, &capacity);
+    if (admission == Admission::Open && placement == Placement::NoCheck) placed = placeWithoutSearch(cls, resource);
+  }
+  if (admission == Admission::Refused) {
+    writeResult(result, RSM_RESULT_REFUSED);
+    return 0;
+  }
+  if (admission == Admission::Full) {
+    index.unlock();
+    uint16_t grown = grow(ref, capacity, placement, resource, &placed);
+    if (grown != RSM_RESULT_OK) {
+      writeResult(result, grown);
+      return 0;
+    }
+    if (placement == Placement::NoCheck) {
+      writeResult(result, RSM_RESULT_OK);
+      return placed;
+    }
+    index.lock();
+    if (!isLive(ref)) {
+      writeResult(result, RSM_RESULT_INVALID);
+      return 0;
+    }
+  }
+  if (placement == Placement::Search) placed = searchAndPlace(cls, resource);
+  writeResult(result, placed != 0 ? RSM_RESULT_OK : RSM_RESULT_REFUSED);
+  return placed;
+}
+
+}  // namespace
+
+uintptr_t RSM_Register(uintptr_t classHandle, uintptr_t resource, uint16_t* result) {
+  return registerObject(classHandle, resource, result, Placement::Search);
+}
+
+uintptr_t RSM_RegisterNoCheck(uintptr_t classHandle, uintptr_t resource, uint16_t* result) {
+  return registerObject(classHandle, resource, result, Placement::NoCheck);
+}
+
+uint16_t RSM_Unregister(uintptr_t object) {
+  if (object == 0) return RSM_RESULT_INVALID;
+  std::shared_lock index(registry().indexLock);
+  ResourceEntry* entry = findUsedEntry(object);
+  if (entry == nullptr) return RSM_RESULT_INVALID;
+  ResourceBlock* block = entry->block.load(std::memory_order_relaxed);
+  ResourceClass* cls = block->ownerClass;
+  SemaphoreHold hold(cls->semState);
+  if (entry->resource.load(std::memory_order_relaxed) != 0) {
+    entry->resource.store(0, std::memory_order_release);
+    entry->parent.store(0, std::memory_order_relaxed);
+    --cls->registered;
+    --block->usedCount;
+  }
+  return cls->registered == 0 ? RSM_RESULT_CLASS_EMPTY : RSM_RESULT_OK;
+}
+
+uint16_t RSM_SetParent(uintptr_t object, uintptr_t parent) {
+  if (object == 0) return RSM_RESULT_INVALID;
+  std::shared_lock index(registry().indexLock);
+  ResourceEntry* entry = findUsedEntry(object);
+  if (entry == nullptr || entry->resource.load(std::memory_order_acquire) == 0) return RSM_RESULT_INVALID;
+  if (parent == 0) {
+    entry->parent.store(0, std::memory_order_release);
+    return RSM_RESULT_OK;
+  }
+  // Two callers setting a parent at once: exactly one of them wins.
+  uintptr_t none = 0;
+  return entry->parent.compare_exchange_strong(none, parent, std::memory_order_acq_rel) ? RSM_RESULT_OK
+                                                                                         : RSM_RESULT_HAS_PARENT;
+}
+
+uintptr_t RSM_GetParent(uintptr_t object, uint16_t* result) {
+  std::shared_lock index(registry().indexLock);
+  ResourceEntry* entry = object != 0 ? findUsedEntry(object) : nullptr;
+  if (entry == nullptr || entry->resource.load(std::memory_order_acquire) == 0) {
+    writeResult(result, RSM_RESULT_INVALID);
+    return 0;
+  }
+  writeResult(result, RSM_RESULT_OK);
+  return entry->parent.load(std::memory_order_acquire);
+}
+
+uintptr_t RSM_GetClass(uintptr_t object, uint16_t* result) {
+  std::shared_lock index(registry().indexLock);
+  ResourceEntry* entry = object != 0 ? findUsedEntry(object) : nullptr;
+  if (entry == nullptr || entry->resource.load(std::memory_order_acquire) == 0) {
+    writeResult(result, RSM_RESULT_INVALID);
+    return 0;
+  }
+  writeResult(result, RSM_RESULT_OK);
+  return reinterpret_cast<uintptr_t>(entry->block.load(std::memory_order_relaxed)->ownerClass);
+}
+
+uintptr_t RSM_Check(uintptr_t object, uint16_t* result) {
+  uintptr_t resource = 0;
+  if (object == 0 || !morvick::readEntryResource(object, &resource) || resource == 0) {
+    writeResult(result, RSM_RESULT_INVALID);
+    return 0;
+  }
+  writeResult(result, RSM_RESULT_OK);
+  return resource;
+}
+
+namespace morvick {
+
+bool readEntryResource(uintptr_t object, uintptr_t* resource) {
+  std::shared_lock index(registry().indexLock);
+  ResourceEntry* entry = findEntry(object);
+  if (entry == nullptr) return false;
+  *resource = entry->resource.load(std::memory_order_acquire);
+  return true;
+}
+
+}  // namespace morvick
