@@ -12,7 +12,6 @@
 
 #include <cstring>
 #include <mutex>
-#include <optional>
 #include <shared_mutex>
 
 using namespace morvick;
@@ -74,24 +73,36 @@ ClassOutcome freeClassObjects(const ClassRef& ref, ClassRef* next, Pass& pass) {
   const RsmFreeFunction freeFunction = cls->freeFunction;
   const bool controlProgram = inControlProgram(freeFunction);
 
-  std::optional<SemaphoreHold> hold(std::in_place, cls->semState);
-  if (state.freeInProgress.exchange(true, std::memory_order_acq_rel)) return ClassOutcome::Busy;
+  {
+    SemaphoreHold hold(cls->semState);
+    if (state.freeInProgress.exchange(true, std::memory_order_acq_rel)) return ClassOutcome::Busy;
+  }
   bool flagCleared = false;
+  auto clearFlag = [&] {
+    SemaphoreHold hold(cls->semState);
+    state.freeInProgress.store(false, std::memory_order_release);
+    flagCleared = true;
+  };
 
-  for (ResourceBlock* block = &cls->firstBlock; block != nullptr; block = block->nextBlock) {
-    uint32_t toVisit = block->usedCount;
+  // Entries are read without semState (their fields are atomic); the chain
+  // and the use count of each block are read under it when the walk enters
+  // the block. Blocks live as long as their class.
+  for (ResourceBlock* block = &cls->firstBlock; block != nullptr;) {
+    uint32_t toVisit;
+    ResourceBlock* nextBlock;
+    {
+      SemaphoreHold hold(cls->semState);
+      toVisit = block->usedCount;
+      nextBlock = block->nextBlock;
+    }
     for (uint32_t position = 0; position < block->entryCount && toVisit > 0; ++position) {
       ResourceEntry* entry = block->entries() + position;
       if (!isCandidate(entry)) continue;
       const uintptr_t resource = entry->resource.load(std::memory_order_relaxed);
-      const bool last = block->nextBlock == nullptr && toVisit == 1;
-      if (last) {
-        // The free function of the last object may delete the class: the
-        // flag goes first, so that it may also start a new free operation.
-        state.freeInProgress.store(false, std::memory_order_release);
-        flagCleared = true;
-      }
-      hold.reset();
+      const bool last = nextBlock == nullptr && toVisit == 1;
+      // The free function of the last object may delete the class: the flag
+      // goes first, so that it may also start a new free operation.
+      if (last) clearFlag();
       index.unlock();
 
       const uint16_t result = callFreeFunction(freeFunction, controlProgram, reinterpret_cast<uintptr_t>(entry));
@@ -109,14 +120,13 @@ ClassOutcome freeClassObjects(const ClassRef& ref, ClassRef* next, Pass& pass) {
         pass.progress = true;
       }
       if (last) return ClassOutcome::Done;
-      hold.emplace(cls->semState);
     }
+    block = nextBlock;
   }
-  if (!flagCleared) state.freeInProgress.store(false, std::memory_order_release);
+  if (!flagCleared) clearFlag();
   return ClassOutcome::Done;
 }
 
-// Needs indexLock held.
 ClassRef newestClassLocked() {
   ResourceClass* cls = registry().classList;
   return cls != nullptr ? ClassRef{cls, cls->serial} : ClassRef{};

@@ -5,6 +5,7 @@
 #include "rsm_api.h"
 
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 
 using namespace morvick;
@@ -69,9 +70,9 @@ ResourceBlock* nextInRing(ResourceClass* cls, ResourceBlock* block) {
 }
 
 // The slot search of RSM_Register, from the cursor around the ring of blocks.
-// Needs indexLock shared; takes semScan, and semState to claim an entry.
+// Needs indexLock shared, semScan and semState: an entry is found and claimed
+// in one step, so no other registration can take it in between.
 uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
-  SemaphoreHold scan(cls->semScan);
   ResourceBlock* block = cls->cursorBlock;
   uint32_t index = cls->cursorIndex;
   uintptr_t found = 0;
@@ -81,17 +82,12 @@ uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
       index = 0;
     }
     ResourceEntry* entry = block->entries() + index++;
-    uintptr_t current = entry->resource.load(std::memory_order_acquire);
+    uintptr_t current = entry->resource.load(std::memory_order_relaxed);
     if (current == resource) {
       found = reinterpret_cast<uintptr_t>(entry);
     } else if (current == 0) {
-      // RSM_RegisterNoCheck places under semState alone, so the entry is
-      // taken only if it is still free once semState is held.
-      SemaphoreHold hold(cls->semState);
-      if (entry->resource.load(std::memory_order_relaxed) == 0) {
-        claimEntry(cls, block, entry, resource);
-        found = reinterpret_cast<uintptr_t>(entry);
-      }
+      claimEntry(cls, block, entry, resource);
+      found = reinterpret_cast<uintptr_t>(entry);
     }
   }
   if (index >= block->entryCount) {
@@ -145,9 +141,15 @@ uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* re
   Admission admission;
   uintptr_t placed = 0;
   {
+    // The search of RSM_Register runs under semScan; admission and
+    // placement under semState.
+    std::optional<SemaphoreHold> scan;
+    if (placement == Placement::Search) scan.emplace(cls->semScan);
     SemaphoreHold hold(cls->semState);
     admission = admit(cls, &capacity);
-    if (admission == Admission::Open && placement == Placement::NoCheck) placed = placeWithoutSearch(cls, resource);
+    if (admission == Admission::Open) {
+      placed = placement == Placement::Search ? searchAndPlace(cls, resource) : placeWithoutSearch(cls, resource);
+    }
   }
   if (admission == Admission::Refused) {
     writeResult(result, RSM_RESULT_REFUSED);
@@ -160,17 +162,17 @@ uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* re
       writeResult(result, grown);
       return 0;
     }
-    if (placement == Placement::NoCheck) {
-      writeResult(result, RSM_RESULT_OK);
-      return placed;
-    }
-    index.lock();
-    if (!isLive(ref)) {
-      writeResult(result, RSM_RESULT_INVALID);
-      return 0;
+    if (placement == Placement::Search) {
+      index.lock();
+      if (!isLive(ref)) {
+        writeResult(result, RSM_RESULT_INVALID);
+        return 0;
+      }
+      SemaphoreHold scan(cls->semScan);
+      SemaphoreHold hold(cls->semState);
+      placed = searchAndPlace(cls, resource);
     }
   }
-  if (placement == Placement::Search) placed = searchAndPlace(cls, resource);
   writeResult(result, placed != 0 ? RSM_RESULT_OK : RSM_RESULT_REFUSED);
   return placed;
 }
