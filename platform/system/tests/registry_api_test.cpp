@@ -343,6 +343,16 @@ TEST_F(RegistryApiTest, StorePathFollowsTheEnvironment) {
   set("XDG_CONFIG_HOME", savedConfig ? savedConfigText.c_str() : nullptr);
 }
 
+TEST_F(RegistryApiTest, AStoreThatIsALinkStaysALink) {
+  const std::string target = dir() + "/kept-elsewhere.reg";
+  ASSERT_EQ(rename(storePath().c_str(), target.c_str()), 0);
+  ASSERT_EQ(symlink(target.c_str(), storePath().c_str()), 0);
+  EXPECT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "Pelkor.DataSample", REG_SZ, "Through the link", 0), ERROR_SUCCESS);
+  EXPECT_TRUE(std::filesystem::is_symlink(storePath()));
+  EXPECT_NE(readFile(target).find("Through the link"), std::string::npos);
+  EXPECT_EQ(defaultOf(HKEY_CLASSES_ROOT, "Pelkor.DataSample"), "Through the link");
+}
+
 TEST_F(RegistryApiTest, CreatesTheStoreAndItsFolderOnFirstWrite) {
   const std::string nested = dir() + "/a/b/registry.reg";
   setenv("VELMORA_REGISTRY", nested.c_str(), 1);

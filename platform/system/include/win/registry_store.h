@@ -24,7 +24,8 @@
 // in the same folder, flushes it to disk and renames it over the old one.
 // Two processes writing at once therefore never lose each other's changes,
 // and a reader, or a writer that dies half-way, leaves the old or the new
-// file intact, never a mixture.
+// file intact, never a mixture. A store that is a symbolic link is
+// rewritten at its target, so the link stays.
 //
 // A store with lines that cannot be read (a hand edit gone wrong, a value
 // type other than a string) is still read: every sound section is there.

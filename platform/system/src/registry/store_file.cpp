@@ -164,8 +164,14 @@ DWORD readStore(std::shared_ptr<const StoreSnapshot>& snapshot) {
 }
 
 DWORD modifyStore(const StoreChange& change) {
-  const std::string path = storePath();
+  std::string path = storePath();
   if (path.empty()) return ERROR_PATH_NOT_FOUND;
+  // A store that is a symbolic link (a configuration kept elsewhere) is
+  // replaced at its target, so that the link survives the rewrite.
+  if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+    path = resolved;
+    std::free(resolved);
+  }
   DWORD result = createDirectories(parentDirectory(path));
   if (result != ERROR_SUCCESS) return result;
 
