@@ -21,22 +21,22 @@ struct Conversion {
 };
 
 // Widths and precisions stay below 10000, so no insert grows without bound.
-bool skipNumber(std::string_view spec, std::size_t& i) {
+bool skipNumber(std::string_view text, std::size_t& i) {
   const std::size_t start = i;
-  while (i < spec.size() && isDigit(spec[i])) ++i;
+  while (i < text.size() && isDigit(text[i])) ++i;
   return i - start <= 4;
 }
 
-bool parseConversion(std::string_view spec, Conversion& conversion) {
+bool parseConversion(std::string_view text, Conversion& conversion) {
   std::size_t i = 0;
-  while (i < spec.size() && std::string_view("-+ #0").find(spec[i]) != std::string_view::npos) ++i;
-  if (!skipNumber(spec, i)) return false;
-  if (i < spec.size() && spec[i] == '.') {
+  while (i < text.size() && std::string_view("-+ #0").find(text[i]) != std::string_view::npos) ++i;
+  if (!skipNumber(text, i)) return false;
+  if (i < text.size() && text[i] == '.') {
     ++i;
-    if (!skipNumber(spec, i)) return false;
+    if (!skipNumber(text, i)) return false;
   }
-  conversion.flagsWidthPrecision = std::string(spec.substr(0, i));
-  std::string_view rest = spec.substr(i);
+  conversion.flagsWidthPrecision = std::string(text.substr(0, i));
+  std::string_view rest = text.substr(i);
   auto take = [&](std::string_view prefix) {
     if (rest.substr(0, prefix.size()) != prefix) return false;
     rest.remove_prefix(prefix.size());
