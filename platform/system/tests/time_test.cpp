@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "win/lasterror.h"
