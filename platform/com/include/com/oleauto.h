@@ -215,10 +215,39 @@ COM_API void VariantInit(VARIANTARG* value);
 COM_API HRESULT VariantClear(VARIANTARG* value);
 COM_API HRESULT VariantCopy(VARIANTARG* destination, const VARIANTARG* source);
 COM_API HRESULT VariantCopyInd(VARIANT* destination, const VARIANTARG* source);
+// Converts `source` (a reference is followed) to `type` in `destination`,
+// which may be `source` itself and changes only on success. VariantChangeType
+// uses the user's default locale (GetUserDefaultLCID).
+//
+// Text forms, in the locale's separators and patterns (en-US shown): integers
+// in plain digits ("-42"); VT_R4 with up to 7 and VT_R8 with up to 15
+// significant digits, scientific below 1E-04 and from 1E+07 or 1E+15 up
+// ("1.5", "1E+20", "1E-07"); VT_CY and VT_DECIMAL with every digit, trailing
+// fraction zeros dropped ("12.3456"); VT_BOOL as "-1" and "0" ("True" and
+// "False" with VARIANT_ALPHABOOL, the locale's words with VARIANT_LOCALBOOL);
+// VT_DATE as short date and time ("3/15/2023 12:00:00 PM"; a date at midnight
+// without the time, a time on the zero day without the date); VT_EMPTY as
+// "". VT_NULL, VT_ERROR and interfaces have no text form.
+//
+// Text read as a number may carry blanks around it, a leading or trailing
+// sign or parentheses, thousands separators between groups of three digits,
+// the locale's decimal separator, an exponent, or an "&H"/"&O" bit pattern.
+// Rounding to whole numbers (and to VT_CY's four places) is half to even.
+//
+// DISP_E_TYPEMISMATCH for pairs without a conversion and for malformed text,
+// DISP_E_OVERFLOW for values outside the target's range, DISP_E_BADVARTYPE
+// for invalid types, DISP_E_UNKNOWNLCID when a text conversion names a
+// locale the system does not know. Arrays convert element by element into an
+// array of the same shape (VT_ARRAY|X to VT_ARRAY|Y only).
 COM_API HRESULT VariantChangeType(VARIANTARG* destination, const VARIANTARG* source, USHORT flags,
                                   VARTYPE type);
 COM_API HRESULT VariantChangeTypeEx(VARIANTARG* destination, const VARIANTARG* source, LCID locale,
                                     USHORT flags, VARTYPE type);
+
+// Dates (days since 30 December 1899) and calendar times, to the second.
+// Both return FALSE for a value outside 1 January 100 to 31 December 9999.
+COM_API INT VariantTimeToSystemTime(DOUBLE time, LPSYSTEMTIME systemTime);
+COM_API INT SystemTimeToVariantTime(LPSYSTEMTIME systemTime, DOUBLE* time);
 
 // ---- SAFEARRAY
 COM_API SAFEARRAY* SafeArrayCreate(VARTYPE type, UINT dims, SAFEARRAYBOUND* bounds);
