@@ -4,11 +4,12 @@
 // (MTA) separately. A thread outside COM may activate objects while the
 // process has an MTA, as it implicitly belongs to it.
 
+#include "com/apartment.h"
+
 #include <atomic>
 #include <mutex>
 
 #include "apartment_state.h"
-#include "com/apartment.h"
 
 namespace {
 

@@ -3,13 +3,14 @@
 // and "opcstmformatdata" are one format; a name keeps the spelling it was
 // first registered with.
 
+#include "com/clipboard.h"
+
 #include <algorithm>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "com/clipboard.h"
 #include "win/stringapi.h"
 
 namespace {
@@ -128,8 +129,8 @@ COM_API int GetClipboardFormatNameW(UINT format, LPWSTR name, int size) {
   if (written > 0) return written - 1;
   // Too small for the whole name: convert what fits.
   std::vector<WCHAR> whole(registered.size() + 1);
-  const int total = MultiByteToWideChar(CP_UTF8, 0, registered.c_str(), -1, whole.data(),
-                                        static_cast<int>(whole.size()));
+  const int total =
+      MultiByteToWideChar(CP_UTF8, 0, registered.c_str(), -1, whole.data(), static_cast<int>(whole.size()));
   const int length = std::min(total - 1, size - 1);
   std::copy_n(whole.data(), std::max(length, 0), name);
   name[std::max(length, 0)] = u'\0';

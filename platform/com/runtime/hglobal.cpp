@@ -4,12 +4,12 @@
 // handle is its data address; a moveable block's handle is the address of
 // its table record, which is never a data address.
 
+#include "com/hglobal.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
-
-#include "com/hglobal.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ class BlockTable {
   HGLOBAL allocate(UINT flags, SIZE_T size) {
     if ((flags & ~kKnownAllocFlags) != 0) return fail(ERROR_INVALID_PARAMETER);
     // One byte at least, so that even an empty block has an address of its own.
-    void* data = (flags & GMEM_ZEROINIT) ? std::calloc(size == 0 ? 1 : size, 1) : std::malloc(size == 0 ? 1 : size);
+    void* data =
+        (flags & GMEM_ZEROINIT) ? std::calloc(size == 0 ? 1 : size, 1) : std::malloc(size == 0 ? 1 : size);
     if (data == nullptr) return fail(ERROR_NOT_ENOUGH_MEMORY);
     auto* block = new (std::nothrow) Block{data, size, (flags & GMEM_MOVEABLE) != 0, 0};
     if (block == nullptr) {

@@ -71,7 +71,8 @@ using LPFNGETCLASSOBJECT = HRESULT (*)(REFCLSID, REFIID, LPVOID*);
 using LPFNCANUNLOADNOW = HRESULT (*)();
 
 extern "C" {
-COM_API HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, COSERVERINFO* server, REFIID riid, LPVOID* object);
+COM_API HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, COSERVERINFO* server, REFIID riid,
+                                 LPVOID* object);
 
 COM_API HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID riid, LPVOID* object);
 

@@ -21,6 +21,11 @@
 namespace com {
 
 template <class T>
+concept HasInitialize = requires(T& object) {
+  { object.initialize() } -> std::same_as<HRESULT>;
+};
+
+template <class T>
 class ClassFactory final : public Object<ClassFactory<T>, IClassFactory> {
  public:
   static HRESULT create(REFIID riid, void** object) {
@@ -37,7 +42,7 @@ class ClassFactory final : public Object<ClassFactory<T>, IClassFactory> {
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     Ptr<T> instance = makeObject<T>();
     if (!instance) return E_OUTOFMEMORY;
-    if constexpr (requires(T& t) { { t.initialize() } -> std::same_as<HRESULT>; }) {
+    if constexpr (HasInitialize<T>) {
       HRESULT hr = instance->initialize();
       if (FAILED(hr)) return hr;
     }

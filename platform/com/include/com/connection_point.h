@@ -117,7 +117,9 @@ class ConnectionPoint final : public IConnectionPoint {
     *cookie = 0;
     if (sink == nullptr) return E_POINTER;
     Ptr<Sink> typed;
-    if (FAILED(sink->QueryInterface(iidOf<Sink>(), typed.putVoid())) || !typed) return CONNECT_E_CANNOTCONNECT;
+    if (FAILED(sink->QueryInterface(iidOf<Sink>(), typed.putVoid())) || !typed) {
+      return CONNECT_E_CANNOTCONNECT;
+    }
     try {
       std::lock_guard lock(mutex_);
       if (++lastCookie_ == 0) ++lastCookie_;  // 0 means "no connection" to callers

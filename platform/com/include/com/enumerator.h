@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "com/allocator.h"
+#include "com/interfaces/enum_guid.h"
 #include "com/interfaces/enumerators.h"
 #include "com/object.h"
 
@@ -142,7 +143,19 @@ struct InterfaceCopy {
   }
 };
 
+// Identifiers (classes, categories), copied by value.
+struct GuidCopy {
+  using Stored = GUID;
+  using Out = GUID;
+  static bool copy(const Stored& from, Out* to) {
+    *to = from;
+    return true;
+  }
+  static void destroy(Out*) {}
+};
+
 using EnumString = Enumerator<IEnumString, StringCopy>;
+using EnumGUID = Enumerator<IEnumGUID, GuidCopy>;
 using EnumUnknown = Enumerator<IEnumUnknown, InterfaceCopy<IUnknown>>;
 
 }  // namespace com

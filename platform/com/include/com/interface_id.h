@@ -63,16 +63,17 @@ void** ppvArgs(Interface** pointer) {
 
 }  // namespace com
 
-#define COM_DECLARE_INTERFACE(Interface, Iid, BaseInterface)                     \
-  template <>                                                                   \
-  struct com::InterfaceTraits<Interface> {                                      \
-    static_assert(std::is_base_of_v<BaseInterface, Interface>,                  \
-                  #Interface " must derive from " #BaseInterface);              \
-    static constexpr const IID& iid = Iid;                                      \
-    using Base = BaseInterface;                                                 \
+#define COM_DECLARE_INTERFACE(Interface, Iid, BaseInterface)       \
+  template <>                                                      \
+  struct com::InterfaceTraits<Interface> {                         \
+    static_assert(std::is_base_of_v<BaseInterface, Interface>,     \
+                  #Interface " must derive from " #BaseInterface); \
+    static constexpr const IID& iid = Iid;                         \
+    using Base = BaseInterface;                                    \
   }
 
 // The identifier and the untyped out-parameter of an interface pointer, as
 // QueryInterface, CoCreateInstance and friends take them.
-#define IID_PPV_ARGS(pointer) \
-  ::com::iidOf<std::remove_pointer_t<std::remove_pointer_t<decltype(pointer)>>>(), ::com::detail::ppvArgs(pointer)
+#define IID_PPV_ARGS(pointer)                                                      \
+  ::com::iidOf<std::remove_pointer_t<std::remove_pointer_t<decltype(pointer)>>>(), \
+      ::com::detail::ppvArgs(pointer)

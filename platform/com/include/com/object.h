@@ -70,7 +70,9 @@ class Object : public FirstInterface, public MoreInterfaces... {
     return S_OK;
   }
 
-  ULONG STDMETHODCALLTYPE AddRef() override { return references_.fetch_add(1, std::memory_order_relaxed) + 1; }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    return references_.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
 
   ULONG STDMETHODCALLTYPE Release() override {
     ULONG left = references_.fetch_sub(1, std::memory_order_acq_rel) - 1;

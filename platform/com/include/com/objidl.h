@@ -5,6 +5,7 @@
 #include "com/interfaces/class_factory.h"
 #include "com/interfaces/connection_points.h"
 #include "com/interfaces/data_object.h"
+#include "com/interfaces/enum_guid.h"
 #include "com/interfaces/enumerators.h"
 #include "com/interfaces/malloc.h"
 #include "com/interfaces/persist.h"

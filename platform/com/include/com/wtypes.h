@@ -12,7 +12,6 @@ using CLIPFORMAT = WORD;
 
 // A global memory block (see com/hglobal.h).
 using HGLOBAL = HANDLE;
-using HLOCAL = HANDLE;
 
 // Graphics handles appear only as members of STGMEDIUM; nothing here creates
 // them.

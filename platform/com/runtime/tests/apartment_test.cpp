@@ -69,8 +69,9 @@ TEST(Apartment, RejectsReservedArgumentsAndUnknownFlags) {
     EXPECT_EQ(CoInitializeEx(&reserved, COINIT_MULTITHREADED), E_INVALIDARG);
     EXPECT_EQ(CoInitializeEx(nullptr, 0x100), E_INVALIDARG);
     EXPECT_EQ(CoInitialize(&reserved), E_INVALIDARG);
-    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY),
-              S_OK)
+    EXPECT_EQ(
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE | COINIT_SPEED_OVER_MEMORY),
+        S_OK)
         << "the refused calls did not join";
     CoUninitialize();
   });

@@ -124,8 +124,9 @@ TEST(EnumFORMATETC, CopiesTheTargetDeviceForEachCaller) {
   FORMATETC plain{0xC002, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
 
   com::Ptr<IEnumFORMATETC> formats;
-  ASSERT_EQ(com::EnumFORMATETC::create({com::StoredFormat(withDevice), com::StoredFormat(plain)}, formats.put()),
-            S_OK);
+  ASSERT_EQ(
+      com::EnumFORMATETC::create({com::StoredFormat(withDevice), com::StoredFormat(plain)}, formats.put()),
+      S_OK);
   device.rest[6] = 0;  // the enumerator kept its own copy
 
   FORMATETC out[2];
@@ -139,6 +140,17 @@ TEST(EnumFORMATETC, CopiesTheTargetDeviceForEachCaller) {
   EXPECT_EQ(out[1].ptd, nullptr);
   EXPECT_EQ(out[1].tymed, static_cast<DWORD>(TYMED_HGLOBAL));
   CoTaskMemFree(out[0].ptd);
+}
+
+TEST(EnumGUID, CopiesIdentifiers) {
+  com::Ptr<IEnumGUID> guids;
+  ASSERT_EQ(com::EnumGUID::create({IID_IUnknown, IID_IEnumGUID}, guids.put()), S_OK);
+  GUID out[3];
+  ULONG fetched = 0;
+  EXPECT_EQ(guids->Next(3, out, &fetched), S_FALSE);
+  ASSERT_EQ(fetched, 2u);
+  EXPECT_EQ(out[0], IID_IUnknown);
+  EXPECT_EQ(out[1], IID_IEnumGUID);
 }
 
 }  // namespace

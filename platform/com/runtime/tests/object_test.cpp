@@ -99,10 +99,10 @@ TEST(Ptr, OwnsExactlyOneReference) {
   com::Ptr<Greeter> first = com::makeObject<Greeter>();
   Greeter* raw = first.get();
   {
-    com::Ptr<Greeter> copy = first;                 // +1
-    com::Ptr<Greeter> moved = std::move(copy);      // unchanged
+    com::Ptr<Greeter> copy = first;             // +1
+    com::Ptr<Greeter> moved = std::move(copy);  // unchanged
     EXPECT_FALSE(copy);
-    com::Ptr<ILoudGreeter> converted = moved;       // +1
+    com::Ptr<ILoudGreeter> converted = moved;  // +1
     EXPECT_EQ(raw->AddRef(), 4u);
     raw->Release();
   }

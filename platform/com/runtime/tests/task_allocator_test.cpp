@@ -1,9 +1,8 @@
-#include "com/allocator.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "com/allocator.h"
 #include "com/interfaces/class_factory.h"
 
 namespace {
