@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "com/allocator.h"
+#include "com/progid.h"
 
 namespace {
 
@@ -71,6 +72,9 @@ COM_API int StringFromGUID2(REFGUID guid, LPOLESTR text, int size) {
 }
 
 COM_API HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid) {
+  if (clsid != nullptr && text != nullptr && text[0] != u'{') {
+    return FAILED(CLSIDFromProgID(text, clsid)) ? CO_E_CLASSSTRING : S_OK;
+  }
   return parseBraced(text, clsid, CO_E_CLASSSTRING);
 }
 

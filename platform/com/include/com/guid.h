@@ -44,8 +44,9 @@ extern "C" {
 // Writes the 38-character braced form plus terminator; returns the number of
 // characters written including the terminator, or 0 when size is below 39.
 COM_API int StringFromGUID2(REFGUID guid, LPOLESTR text, int size);
-// Parses the braced form (hex digits of either case). CO_E_CLASSSTRING on
-// anything else.
+// Parses the braced form (hex digits of either case). Text that does not
+// start with "{" is taken as a ProgID and looked up in the registry
+// (CLSIDFromProgID). CO_E_CLASSSTRING for anything else.
 COM_API HRESULT CLSIDFromString(LPCOLESTR text, LPCLSID clsid);
 COM_API HRESULT IIDFromString(LPCOLESTR text, LPIID iid);
 

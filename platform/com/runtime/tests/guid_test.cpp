@@ -6,8 +6,8 @@
 #include <string>
 
 #include "com/allocator.h"
-
 #include "com/unknown.h"
+#include "scratch_registry.h"
 
 namespace {
 
@@ -41,6 +41,8 @@ TEST(Guid, FormatsAndParsesTheBracedForm) {
 }
 
 TEST(Guid, RejectsMalformedText) {
+  // Text without a brace is looked up as a ProgID: in an empty registry.
+  ScratchRegistry registry;
   const char16_t* bad[] = {
       u"",
       u"39C13A4D-011E-11D0-9675-0020AFD8ADB3",
