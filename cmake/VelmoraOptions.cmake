@@ -12,6 +12,13 @@ if(VELMORA_SANITIZE)
   add_link_options(${_flags})
 endif()
 
+# A fuzzing build records coverage in all code, so that libFuzzer is guided
+# by the paths taken inside the libraries a fuzz target exercises and not only
+# by the fuzz target's own few lines. The targets add -fsanitize=fuzzer.
+if(VELMORA_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # 32-bit builds reproduce the byte layouts of the plug-in records exactly.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(VELMORA_32BIT ON)

@@ -7,9 +7,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$root/build/fuzz}
 seconds=${FUZZ_SECONDS:-60}
 mkdir -p "$dir"
-CC=clang-14 CXX=clang++-14 "$root/scripts/build.sh" "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELMORA_BUILD_FUZZERS=ON -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCHMARKS=OFF \
   -DVELMORA_SANITIZE=address,undefined
+# Only the fuzz targets and what they link: the GUI and the programs are not
+# needed here.
+cmake --build "$dir" -j "${JOBS:-$(nproc)}" --target fuzzers
 shopt -s nullglob
 targets=("$dir"/fuzz/fuzz_*)
 if [ ${#targets[@]} -eq 0 ]; then
