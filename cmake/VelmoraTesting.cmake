@@ -10,6 +10,10 @@ else()
 endif()
 include(GoogleTest)
 
+# The ThreadSanitizer stage of scripts/test.sh builds this target only: the
+# test binaries labelled "concurrency" and what they link.
+add_custom_target(concurrency-tests)
+
 # velmora_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [NO_MAIN])
 # Builds one test binary and registers its cases with CTest. Tests labelled
 # "concurrency" are also run under ThreadSanitizer by scripts/test.sh.
@@ -19,6 +23,9 @@ function(velmora_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   if(NOT T_NO_MAIN)
     target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+  endif()
+  if("concurrency" IN_LIST T_LABELS)
+    add_dependencies(concurrency-tests ${T_NAME})
   endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60

@@ -17,7 +17,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 jobs=${JOBS:-$(nproc)}
 
-stage() { printf '\n==== %s ====\n' "$*"; }
+started=$SECONDS
+stage() { printf '\n==== %s (at %dm%02ds) ====\n' "$*" $(((SECONDS - started) / 60)) $(((SECONDS - started) % 60)); }
 run_ctest() { local dir=$1; shift; (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 600 "$@"); }
 
 stage "normal build"
@@ -30,8 +31,10 @@ stage "AddressSanitizer + UndefinedBehaviorSanitizer"
 run_ctest "$out/asan"
 
 stage "ThreadSanitizer (concurrency tests)"
-"$root/scripts/build.sh" "$out/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# Only the tests labelled "concurrency" and what they need are built here.
+cmake -S "$root" -B "$out/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELMORA_SANITIZE=thread -DVELMORA_BUILD_BENCHMARKS=OFF
+cmake --build "$out/tsan" -j "$jobs" --target concurrency-tests
 run_ctest "$out/tsan" -L concurrency
 
 stage "32-bit plug-ins"
