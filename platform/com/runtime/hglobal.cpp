@@ -1,11 +1,12 @@
 // Global memory blocks. Every live block is entered in one table under its
 // handle, and every call looks the handle up there first, so a stale or
 // invented handle fails cleanly instead of touching memory. A fixed block's
-// handle is its data address; a moveable block's handle is the address of
-// its table record, which is never a data address.
+// handle is its data address; a moveable block's handle is an odd number
+// drawn from a counter, which no data address (always aligned) can equal.
 
 #include "com/hglobal.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -24,29 +25,29 @@ struct Block {
   UINT locks = 0;  // moveable blocks only; fixed blocks are always at hand
 };
 
+std::nullptr_t fail(DWORD error) {
+  SetLastError(error);
+  return nullptr;
+}
+
 class BlockTable {
  public:
   HGLOBAL allocate(UINT flags, SIZE_T size) {
     if ((flags & ~kKnownAllocFlags) != 0) return fail(ERROR_INVALID_PARAMETER);
     // One byte at least, so that even an empty block has an address of its own.
-    void* data =
-        (flags & GMEM_ZEROINIT) ? std::calloc(size == 0 ? 1 : size, 1) : std::malloc(size == 0 ? 1 : size);
+    const SIZE_T bytes = size == 0 ? 1 : size;
+    void* data = (flags & GMEM_ZEROINIT) ? std::calloc(bytes, 1) : std::malloc(bytes);
     if (data == nullptr) return fail(ERROR_NOT_ENOUGH_MEMORY);
-    auto* block = new (std::nothrow) Block{data, size, (flags & GMEM_MOVEABLE) != 0, 0};
-    if (block == nullptr) {
-      std::free(data);
-      return fail(ERROR_NOT_ENOUGH_MEMORY);
-    }
-    HGLOBAL handle = block->moveable ? static_cast<HGLOBAL>(block) : data;
+    const bool moveable = (flags & GMEM_MOVEABLE) != 0;
     try {
       std::lock_guard lock(mutex_);
-      blocks_.emplace(handle, block);
+      HGLOBAL handle = moveable ? nextMoveableHandle() : data;
+      blocks_.emplace(handle, Block{data, size, moveable, 0});
+      return handle;
     } catch (const std::bad_alloc&) {
       std::free(data);
-      delete block;
       return fail(ERROR_NOT_ENOUGH_MEMORY);
     }
-    return handle;
   }
 
   LPVOID lock(HGLOBAL handle) {
@@ -97,7 +98,7 @@ class BlockTable {
     if (address == nullptr) return nullptr;
     std::lock_guard lock(mutex_);
     for (const auto& [handle, block] : blocks_) {
-      if (block->data == address) return handle;
+      if (block.data == address) return handle;
     }
     return fail(ERROR_INVALID_HANDLE);
   }
@@ -133,7 +134,7 @@ class BlockTable {
 
   HGLOBAL release(HGLOBAL handle) {
     if (handle == nullptr) return nullptr;
-    Block* block;
+    void* data;
     {
       std::lock_guard lock(mutex_);
       auto it = blocks_.find(handle);
@@ -141,27 +142,32 @@ class BlockTable {
         SetLastError(ERROR_INVALID_HANDLE);
         return handle;
       }
-      block = it->second;
+      data = it->second.data;
       blocks_.erase(it);
     }
-    std::free(block->data);
-    delete block;
+    std::free(data);
     return nullptr;
   }
 
  private:
   Block* find(HGLOBAL handle) {
     auto it = blocks_.find(handle);
-    return it == blocks_.end() ? nullptr : it->second;
+    return it == blocks_.end() ? nullptr : &it->second;
   }
 
-  static std::nullptr_t fail(DWORD error) {
-    SetLastError(error);
-    return nullptr;
+  // Odd, so never an address returned by the C heap; a handle is used again
+  // only after 2^63 (2^31 on 32-bit builds) further moveable blocks.
+  HGLOBAL nextMoveableHandle() {
+    uintptr_t handle;
+    do {
+      handle = (++moveableCounter_ << 1) | 1;
+    } while (blocks_.count(reinterpret_cast<HGLOBAL>(handle)) != 0);
+    return reinterpret_cast<HGLOBAL>(handle);
   }
 
   std::mutex mutex_;
-  std::unordered_map<HGLOBAL, Block*> blocks_;  // guarded by mutex_
+  std::unordered_map<HGLOBAL, Block> blocks_;  // guarded by mutex_
+  uintptr_t moveableCounter_ = 0;              // guarded by mutex_
 };
 
 BlockTable& blockTable() {

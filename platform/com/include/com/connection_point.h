@@ -5,7 +5,7 @@
 //   class Server : public com::Object<Server, IOPCServer, com::ConnectionPointContainer> {
 //     com::ConnectionPoint<IOPCShutdown> shutdown_{*this};
 //     void notify(LPCWSTR reason) {
-//       for (auto& sink : shutdown_.sinks()) sink->ShutdownRequest(reason);
+//       for (IOPCShutdown* sink : shutdown_.sinks()) sink->ShutdownRequest(reason);
 //     }
 //   };
 //
@@ -15,11 +15,13 @@
 // shares the object's lifetime (its AddRef and Release are the object's), so
 // an IConnectionPoint a client holds keeps the whole object alive and no
 // reference cycle forms. Advise, Unadvise and EnumConnections may run on any
-// thread; sinks() takes a snapshot of the connected sinks, with a reference
-// each, under the point's lock, so the owner calls them without holding it.
+// thread; sinks() takes a snapshot of the connected sinks, which keeps each
+// of them alive, so the owner calls them without holding the point's lock.
 // A sink that is unadvised while a snapshot is being called may receive that
 // one last call.
 
+#include <algorithm>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -80,8 +82,43 @@ using EnumConnectionPoints = Enumerator<IEnumConnectionPoints, InterfaceCopy<ICo
 
 template <class Sink>
 class ConnectionPoint final : public IConnectionPoint {
+  struct Connection {
+    Ptr<Sink> sink;
+    DWORD cookie;
+  };
+  using Connections = std::vector<Connection>;
+
  public:
-  explicit ConnectionPoint(ConnectionPointContainer& container) : container_(container) {
+  // The sinks connected at one moment, in the order they were advised. It
+  // holds a reference to every sink while it lives; iterating yields Sink*.
+  class Snapshot {
+   public:
+    class iterator {
+     public:
+      explicit iterator(typename Connections::const_iterator at) : at_(at) {}
+      Sink* operator*() const { return at_->sink.get(); }
+      iterator& operator++() {
+        ++at_;
+        return *this;
+      }
+      bool operator==(const iterator& other) const { return at_ == other.at_; }
+
+     private:
+      typename Connections::const_iterator at_;
+    };
+
+    explicit Snapshot(std::shared_ptr<const Connections> connections) : connections_(std::move(connections)) {}
+    iterator begin() const { return iterator(connections_->begin()); }
+    iterator end() const { return iterator(connections_->end()); }
+    size_t size() const { return connections_->size(); }
+    bool empty() const { return connections_->empty(); }
+
+   private:
+    std::shared_ptr<const Connections> connections_;
+  };
+
+  explicit ConnectionPoint(ConnectionPointContainer& container)
+      : container_(container), connections_(std::make_shared<const Connections>()) {
     container.points_.push_back({iidOf<Sink>(), this});
   }
   ConnectionPoint(const ConnectionPoint&) = delete;
@@ -120,10 +157,13 @@ class ConnectionPoint final : public IConnectionPoint {
     if (FAILED(sink->QueryInterface(iidOf<Sink>(), typed.putVoid())) || !typed) {
       return CONNECT_E_CANNOTCONNECT;
     }
+    std::shared_ptr<const Connections> previous;  // let go after the lock
     try {
       std::lock_guard lock(mutex_);
+      auto updated = std::make_shared<Connections>(*connections_);
       if (++lastCookie_ == 0) ++lastCookie_;  // 0 means "no connection" to callers
-      connections_.push_back({std::move(typed), lastCookie_});
+      updated->push_back({std::move(typed), lastCookie_});
+      previous = std::exchange(connections_, std::move(updated));
       *cookie = lastCookie_;
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
@@ -132,65 +172,60 @@ class ConnectionPoint final : public IConnectionPoint {
   }
 
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
-    Ptr<Sink> leaving;  // released after the lock is let go: the sink may call back
-    std::lock_guard lock(mutex_);
-    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
-      if (it->cookie == cookie) {
-        leaving = std::move(it->sink);
-        connections_.erase(it);
-        return S_OK;
+    // The old list, and with it the sink, is released after the lock is let
+    // go: the sink's release may call back into this point.
+    std::shared_ptr<const Connections> previous;
+    try {
+      std::lock_guard lock(mutex_);
+      auto leaving = std::find_if(connections_->begin(), connections_->end(),
+                                  [cookie](const Connection& connection) { return connection.cookie == cookie; });
+      if (leaving == connections_->end()) return CONNECT_E_NOCONNECTION;
+      auto updated = std::make_shared<Connections>();
+      updated->reserve(connections_->size() - 1);
+      for (auto it = connections_->begin(); it != connections_->end(); ++it) {
+        if (it != leaving) updated->push_back(*it);
       }
+      previous = std::exchange(connections_, std::move(updated));
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
     }
-    return CONNECT_E_NOCONNECTION;
+    return S_OK;
   }
 
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override {
     if (connections == nullptr) return E_POINTER;
     *connections = nullptr;
     try {
-      std::vector<StoredConnection> snapshot;
-      {
-        std::lock_guard lock(mutex_);
-        snapshot.reserve(connections_.size());
-        for (const auto& connection : connections_) {
-          snapshot.push_back({Ptr<IUnknown>(connection.sink.get()), connection.cookie});
-        }
+      std::vector<StoredConnection> listed;
+      const auto current = snapshotList();
+      listed.reserve(current->size());
+      for (const auto& connection : *current) {
+        listed.push_back({Ptr<IUnknown>(connection.sink.get()), connection.cookie});
       }
-      return EnumConnections::create(std::move(snapshot), connections);
+      return EnumConnections::create(std::move(listed), connections);
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
     }
   }
 
-  // The sinks connected now, each with a reference, in the order they were
-  // advised. Empty when memory runs out.
-  std::vector<Ptr<Sink>> sinks() const {
-    std::vector<Ptr<Sink>> snapshot;
-    try {
-      std::lock_guard lock(mutex_);
-      snapshot.reserve(connections_.size());
-      for (const auto& connection : connections_) snapshot.push_back(connection.sink);
-    } catch (const std::bad_alloc&) {
-      snapshot.clear();
-    }
-    return snapshot;
-  }
+  // The sinks connected now. Taking it costs one reference count, so an
+  // owner may take one for every call it makes to its sinks.
+  Snapshot sinks() const { return Snapshot(snapshotList()); }
 
-  size_t connectionCount() const {
-    std::lock_guard lock(mutex_);
-    return connections_.size();
-  }
+  size_t connectionCount() const { return snapshotList()->size(); }
 
  private:
-  struct Connection {
-    Ptr<Sink> sink;
-    DWORD cookie;
-  };
+  std::shared_ptr<const Connections> snapshotList() const {
+    std::lock_guard lock(mutex_);
+    return connections_;
+  }
 
   ConnectionPointContainer& container_;
   mutable std::mutex mutex_;
-  std::vector<Connection> connections_;  // guarded by mutex_
-  DWORD lastCookie_ = 0;                 // guarded by mutex_
+  // Replaced as a whole by Advise and Unadvise, never changed in place, so a
+  // snapshot stays valid without the lock.
+  std::shared_ptr<const Connections> connections_;  // guarded by mutex_
+  DWORD lastCookie_ = 0;                            // guarded by mutex_
 };
 
 inline HRESULT ConnectionPointContainer::EnumConnectionPoints(IEnumConnectionPoints** points) {

@@ -29,7 +29,7 @@ class Source final : public com::Object<Source, IPersist, com::ConnectionPointCo
     return S_OK;
   }
   void fire() {
-    for (auto& sink : ticks.sinks()) sink->Tick();
+    for (ITick* sink : ticks.sinks()) sink->Tick();
   }
   ULONG references() {
     AddRef();
