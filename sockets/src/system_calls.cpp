@@ -1,0 +1,67 @@
+#include "system_calls.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <atomic>
+
+namespace gantrel {
+
+namespace {
+
+int ioctlInt(int fd, unsigned long request, int* argument) { return ::ioctl(fd, request, argument); }
+
+int getStatusFlags(int fd) { return ::fcntl(fd, F_GETFL); }
+
+uint64_t monotonicMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+void sleepMilliseconds(uint32_t milliseconds) {
+  timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+  // A signal cuts the sleep short; sleep the rest.
+  while (nanosleep(&remaining, &remaining) != 0) {
+  }
+}
+
+const SystemCalls kRealSystemCalls = {
+    .socket = &::socket,
+    .close = &::close,
+    .bind = &::bind,
+    .connect = &::connect,
+    .listen = &::listen,
+    .accept4 = &::accept4,
+    .shutdown = &::shutdown,
+    .setsockopt = &::setsockopt,
+    .getsockopt = &::getsockopt,
+    .ioctlInt = &ioctlInt,
+    .getStatusFlags = &getStatusFlags,
+    .ppoll = &::ppoll,
+    .recv = &::recv,
+    .send = &::send,
+    .recvfrom = &::recvfrom,
+    .sendto = &::sendto,
+    .gethostname = &::gethostname,
+    .gethostbyname_r = &::gethostbyname_r,
+    .getifaddrs = &::getifaddrs,
+    .freeifaddrs = &::freeifaddrs,
+    .monotonicMilliseconds = &monotonicMilliseconds,
+    .sleepMilliseconds = &sleepMilliseconds,
+};
+
+std::atomic<const SystemCalls*> current{&kRealSystemCalls};
+
+}  // namespace
+
+const SystemCalls& realSystemCalls() { return kRealSystemCalls; }
+
+const SystemCalls& systemCalls() { return *current.load(std::memory_order_relaxed); }
+
+const SystemCalls* installSystemCalls(const SystemCalls* calls) {
+  return current.exchange(calls != nullptr ? calls : &kRealSystemCalls);
+}
+
+}  // namespace gantrel

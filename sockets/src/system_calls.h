@@ -1,0 +1,59 @@
+#pragma once
+
+// Every operating-system call the socket service makes goes through one table
+// of function pointers, so that tests can make a call fail the way the
+// platform would (EINTR, EAGAIN, ECONNRESET, no ICMP, an unknown host) and see
+// how the service answers. The entries have the C library's signatures and
+// report failures through errno; the real table forwards to the C library.
+
+#include <ifaddrs.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <time.h>
+
+#include <cstdint>
+
+namespace gantrel {
+
+struct SystemCalls {
+  int (*socket)(int family, int type, int protocol);
+  int (*close)(int fd);
+  int (*bind)(int fd, const sockaddr* address, socklen_t length);
+  int (*connect)(int fd, const sockaddr* address, socklen_t length);
+  int (*listen)(int fd, int backlog);
+  int (*accept4)(int fd, sockaddr* address, socklen_t* length, int flags);
+  int (*shutdown)(int fd, int how);
+  int (*setsockopt)(int fd, int level, int option, const void* value, socklen_t length);
+  int (*getsockopt)(int fd, int level, int option, void* value, socklen_t* length);
+  // ioctl with an int argument (FIONREAD, FIONBIO).
+  int (*ioctlInt)(int fd, unsigned long request, int* argument);
+  // fcntl(F_GETFL); the status flags or -1.
+  int (*getStatusFlags)(int fd);
+  int (*ppoll)(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask);
+  ssize_t (*recv)(int fd, void* buffer, size_t size, int flags);
+  ssize_t (*send)(int fd, const void* data, size_t size, int flags);
+  ssize_t (*recvfrom)(int fd, void* buffer, size_t size, int flags, sockaddr* address, socklen_t* length);
+  ssize_t (*sendto)(int fd, const void* data, size_t size, int flags, const sockaddr* address, socklen_t length);
+  int (*gethostname)(char* buffer, size_t size);
+  int (*gethostbyname_r)(const char* name, hostent* entry, char* buffer, size_t size, hostent** result,
+                         int* hostError);
+  int (*getifaddrs)(ifaddrs** list);
+  void (*freeifaddrs)(ifaddrs* list);
+  // Milliseconds of a clock that never jumps, and a sleep on it.
+  uint64_t (*monotonicMilliseconds)();
+  void (*sleepMilliseconds)(uint32_t milliseconds);
+};
+
+// The C library's calls.
+const SystemCalls& realSystemCalls();
+
+// The table in use. Reading it costs one relaxed load: it sits on every hot path.
+const SystemCalls& systemCalls();
+
+// Puts `calls` in use (null restores the real table) and returns the table
+// used before. For tests: swap only while no other thread calls the service.
+const SystemCalls* installSystemCalls(const SystemCalls* calls);
+
+}  // namespace gantrel
