@@ -58,7 +58,19 @@ std::optional<OptionMapping> findOption(int32_t level, int32_t option);
 
 // The component's message flags as Linux flags; bits the table does not name
 // pass through unchanged.
+// The bits whose Linux value differs from the component's.
+constexpr int32_t differingMessageFlags() {
+  int32_t bits = 0;
+  for (const MessageFlagMapping& mapping : kMessageFlagTable) {
+    if (mapping.flag != mapping.linuxFlag) bits |= mapping.flag;
+  }
+  return bits;
+}
+
 constexpr int translateMessageFlags(int32_t flags) {
+  // The usual case, no differing bit, costs one test against a constant.
+  constexpr int32_t kDiffering = differingMessageFlags();
+  if ((flags & kDiffering) == 0) return static_cast<int>(flags);
   int translated = 0;
   int32_t rest = flags;
   for (const MessageFlagMapping& mapping : kMessageFlagTable) {

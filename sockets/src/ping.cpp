@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/ip.h>
@@ -98,10 +99,9 @@ class IcmpSocket {
     const gantrel::SystemCalls& sys = systemCalls();
     for (;;) {
       uint64_t now = sys.monotonicMilliseconds();
-      uint64_t left = deadline > now ? deadline - now : 0;
-      timespec wait{static_cast<time_t>(left / 1000), static_cast<long>(left % 1000) * 1000000L};
+      int left = static_cast<int>(std::min<uint64_t>(deadline > now ? deadline - now : 0, INT_MAX));
       pollfd entry{fd_, POLLIN, 0};
-      int ready = sys.ppoll(&entry, 1, &wait, nullptr);
+      int ready = sys.poll(&entry, 1, left);
       if (ready < 0 && errno == EINTR) continue;
       if (ready <= 0) return false;
       uint8_t packet[512];

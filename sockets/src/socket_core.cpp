@@ -34,7 +34,7 @@ uint32_t finishInterruptedConnect(int fd) {
   pollfd entry{fd, POLLOUT, 0};
   int ready;
   do {
-    ready = sys.ppoll(&entry, 1, nullptr, nullptr);
+    ready = sys.poll(&entry, 1, -1);
   } while (ready < 0 && errno == EINTR);
   if (ready < 0) return resultFromErrno(errno);
   int error = 0;

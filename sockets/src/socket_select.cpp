@@ -20,14 +20,6 @@ enum SetKind { kRead, kWrite, kError, kSetKinds };
 // being asked for.
 constexpr short kWaitFor[kSetKinds] = {POLLIN, POLLOUT, POLLPRI};
 
-bool contains(const SocketSet* set, SocketHandle socket) {
-  if (set == nullptr) return false;
-  for (uint32_t i = 0; i < set->count; ++i) {
-    if (set->handles[i] == socket) return true;
-  }
-  return false;
-}
-
 // The poll entries of one set, in the set's order.
 struct Watched {
   const pollfd* begin = nullptr;
@@ -41,24 +33,40 @@ struct Watched {
   }
 };
 
-// Whether an entry of a set is ready, given what poll returned for it.
-// - Read: data, a pending connection, the peer's close or an error; the next
-//   receive reports the last two.
-// - Error: out-of-band data, or an error such as a connection attempt that failed.
-// - Write: room to send. A socket with a pending error counts as writable
-//   (the next send reports it) unless the caller also watches it in the error
-//   set: a failed connection attempt then shows there alone, so that a caller
-//   waiting for a connect to finish can tell success from failure.
-bool isReady(SetKind kind, const pollfd& entry, const Watched& errorWatch) {
-  switch (kind) {
-    case kRead:
-      return (entry.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
-    case kError:
-      return (entry.revents & (POLLPRI | POLLERR)) != 0;
-    default:
-      if ((entry.revents & POLLERR) != 0) return !errorWatch.contains(entry.fd);
-      return (entry.revents & POLLOUT) != 0;
+// Which events make an entry of a set ready:
+// - read: data, a pending connection, the peer's close or an error; the next
+//   receive reports the last two;
+// - write: room to send;
+// - error: out-of-band data, or an error such as a connection attempt that failed.
+constexpr short kReadyOn[kSetKinds] = {POLLIN | POLLHUP | POLLERR, POLLOUT, POLLPRI | POLLERR};
+
+// A socket with a pending error counts as writable too (the next send
+// reports it), unless the caller also watches it in the error set: a failed
+// connection attempt then shows there alone, so that a caller waiting for a
+// connect to finish can tell success from failure.
+bool isWritable(const pollfd& entry, const Watched& errorWatch) {
+  if ((entry.revents & POLLERR) != 0) return !errorWatch.contains(entry.fd);
+  return (entry.revents & POLLOUT) != 0;
+}
+
+// Keeps the ready entries of one set, in their order, and returns how many.
+// The handles come from the poll entries, so a set passed in two roles ends
+// up as its last role's result, as if each set were copied back in turn.
+uint32_t keepReady(SocketSet& set, SetKind kind, const Watched& watched, const Watched& errorWatch,
+                   bool anyError) {
+  uint32_t kept = 0;
+  if (kind == kWrite && anyError) {
+    for (const pollfd* entry = watched.begin; entry != watched.end; ++entry) {
+      if (isWritable(*entry, errorWatch)) set.handles[kept++] = static_cast<SocketHandle>(entry->fd);
+    }
+  } else {
+    const short mask = kReadyOn[kind];
+    for (const pollfd* entry = watched.begin; entry != watched.end; ++entry) {
+      if ((entry->revents & mask) != 0) set.handles[kept++] = static_cast<SocketHandle>(entry->fd);
+    }
   }
+  set.count = kept;
+  return kept;
 }
 
 timespec now() {
@@ -79,17 +87,19 @@ timespec remaining(const timespec& deadline) {
   return left;
 }
 
-// Waits like ppoll, but a signal does not end the wait early.
+// Waits for the entries like poll, but a signal does not end the wait early.
+// A look without waiting and a wait without limit take poll, the cheapest
+// call; a limited wait takes ppoll, which keeps its microseconds.
 int pollUntil(pollfd* entries, nfds_t count, const SocketTimeout* timeout) {
   const gantrel::SystemCalls& sys = systemCalls();
-  if (timeout == nullptr) {
-    int ready;
+  int64_t microseconds = timeout == nullptr ? -1 : static_cast<int64_t>(timeout->seconds) * 1000000 + timeout->microseconds;
+  int ready;
+  if (microseconds <= 0) {
     do {
-      ready = sys.ppoll(entries, count, nullptr, nullptr);
+      ready = sys.poll(entries, count, microseconds == 0 ? 0 : -1);
     } while (ready < 0 && errno == EINTR);
     return ready;
   }
-  int64_t microseconds = static_cast<int64_t>(timeout->seconds) * 1000000 + timeout->microseconds;
   timespec wait{static_cast<time_t>(microseconds / 1000000), static_cast<long>(microseconds % 1000000) * 1000L};
   timespec deadline = now();
   deadline.tv_sec += wait.tv_sec;
@@ -98,7 +108,7 @@ int pollUntil(pollfd* entries, nfds_t count, const SocketTimeout* timeout) {
     deadline.tv_nsec -= 1000000000L;
     ++deadline.tv_sec;
   }
-  int ready = sys.ppoll(entries, count, &wait, nullptr);
+  ready = sys.ppoll(entries, count, &wait, nullptr);
   while (ready < 0 && errno == EINTR) {
     wait = remaining(deadline);
     ready = sys.ppoll(entries, count, &wait, nullptr);
@@ -125,21 +135,23 @@ uint32_t SysSockSelect(int32_t, SocketSet* read, SocketSet* write, SocketSet* er
   pollfd entries[kSetKinds * SOCKET_SET_CAPACITY];
   Watched watched[kSetKinds];
   nfds_t count = 0;
+  uint32_t allHandles = 0;
   for (int kind = 0; kind < kSetKinds; ++kind) {
     const SocketSet* set = sets[kind];
     watched[kind].begin = entries + count;
     if (set != nullptr) {
       for (uint32_t i = 0; i < set->count; ++i) {
-        SocketHandle socket = set->handles[i];
-        // poll skips negative descriptors silently; these name no socket.
-        if (socket > static_cast<SocketHandle>(INT_MAX)) {
-          *readyCount = -1;
-          return RESULT_SOCK_NOT_A_SOCKET;
-        }
-        entries[count++] = pollfd{static_cast<int>(socket), kWaitFor[kind], 0};
+        allHandles |= set->handles[i];
+        entries[count++] = pollfd{static_cast<int>(set->handles[i]), kWaitFor[kind], 0};
       }
     }
     watched[kind].end = entries + count;
+  }
+  // Handles above INT_MAX would be negative descriptors, which poll skips
+  // silently; they name no socket.
+  if (allHandles > static_cast<uint32_t>(INT_MAX)) {
+    *readyCount = -1;
+    return RESULT_SOCK_NOT_A_SOCKET;
   }
 
   int ready = pollUntil(entries, count, timeout);
@@ -147,30 +159,18 @@ uint32_t SysSockSelect(int32_t, SocketSet* read, SocketSet* write, SocketSet* er
     *readyCount = -1;
     return resultFromErrno(errno);
   }
-  if (ready > 0) {
-    for (nfds_t i = 0; i < count; ++i) {
-      if ((entries[i].revents & POLLNVAL) != 0) {
-        *readyCount = -1;
-        return RESULT_SOCK_NOT_A_SOCKET;
-      }
-    }
+  short seen = 0;
+  for (nfds_t i = 0; i < count; ++i) seen = static_cast<short>(seen | entries[i].revents);
+  if ((seen & POLLNVAL) != 0) {
+    *readyCount = -1;
+    return RESULT_SOCK_NOT_A_SOCKET;
   }
 
-  // Each set keeps its ready entries, in their order. The handles come from
-  // the poll entries, so a set passed in two roles ends up as its last role's
-  // result, as if each set were copied back in turn.
   int32_t total = 0;
   for (int kind = 0; kind < kSetKinds; ++kind) {
-    SocketSet* set = sets[kind];
-    if (set == nullptr) continue;
-    uint32_t kept = 0;
-    for (const pollfd* entry = watched[kind].begin; entry != watched[kind].end; ++entry) {
-      if (entry->revents != 0 && isReady(static_cast<SetKind>(kind), *entry, watched[kError])) {
-        set->handles[kept++] = static_cast<SocketHandle>(entry->fd);
-      }
-    }
-    set->count = kept;
-    total += static_cast<int32_t>(kept);
+    if (sets[kind] == nullptr) continue;
+    total += static_cast<int32_t>(
+        keepReady(*sets[kind], static_cast<SetKind>(kind), watched[kind], watched[kError], (seen & POLLERR) != 0));
   }
   *readyCount = total;
   return total == 0 ? RESULT_SOCK_TIMED_OUT : RESULT_OK;
@@ -187,7 +187,10 @@ void SysSockFdInit(SocketHandle socket, SocketSet* set) {
 
 int32_t SysSockFdIsset(SocketHandle socket, SocketSet* set) {
   if (set == nullptr || set->count > SOCKET_SET_CAPACITY) return 0;
-  return contains(set, socket) ? 1 : 0;
+  for (uint32_t i = 0; i < set->count; ++i) {
+    if (set->handles[i] == socket) return 1;
+  }
+  return 0;
 }
 
 }  // extern "C"

@@ -39,6 +39,7 @@ const SystemCalls kRealSystemCalls = {
     .getsockopt = &::getsockopt,
     .ioctlInt = &ioctlInt,
     .getStatusFlags = &getStatusFlags,
+    .poll = &::poll,
     .ppoll = &::ppoll,
     .recv = &::recv,
     .send = &::send,
@@ -52,16 +53,16 @@ const SystemCalls kRealSystemCalls = {
     .sleepMilliseconds = &sleepMilliseconds,
 };
 
-std::atomic<const SystemCalls*> current{&kRealSystemCalls};
-
 }  // namespace
+
+namespace detail {
+std::atomic<const SystemCalls*> currentSystemCalls{&kRealSystemCalls};
+}  // namespace detail
 
 const SystemCalls& realSystemCalls() { return kRealSystemCalls; }
 
-const SystemCalls& systemCalls() { return *current.load(std::memory_order_relaxed); }
-
 const SystemCalls* installSystemCalls(const SystemCalls* calls) {
-  return current.exchange(calls != nullptr ? calls : &kRealSystemCalls);
+  return detail::currentSystemCalls.exchange(calls != nullptr ? calls : &kRealSystemCalls);
 }
 
 }  // namespace gantrel

@@ -13,6 +13,7 @@
 #include <sys/types.h>
 #include <time.h>
 
+#include <atomic>
 #include <cstdint>
 
 namespace gantrel {
@@ -31,6 +32,7 @@ struct SystemCalls {
   int (*ioctlInt)(int fd, unsigned long request, int* argument);
   // fcntl(F_GETFL); the status flags or -1.
   int (*getStatusFlags)(int fd);
+  int (*poll)(pollfd* fds, nfds_t count, int timeoutMilliseconds);
   int (*ppoll)(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask);
   ssize_t (*recv)(int fd, void* buffer, size_t size, int flags);
   ssize_t (*send)(int fd, const void* data, size_t size, int flags);
@@ -49,8 +51,12 @@ struct SystemCalls {
 // The C library's calls.
 const SystemCalls& realSystemCalls();
 
-// The table in use. Reading it costs one relaxed load: it sits on every hot path.
-const SystemCalls& systemCalls();
+namespace detail {
+extern std::atomic<const SystemCalls*> currentSystemCalls;
+}  // namespace detail
+
+// The table in use: one relaxed load, inlined into every hot path.
+inline const SystemCalls& systemCalls() { return *detail::currentSystemCalls.load(std::memory_order_relaxed); }
 
 // Puts `calls` in use (null restores the real table) and returns the table
 // used before. For tests: swap only while no other thread calls the service.

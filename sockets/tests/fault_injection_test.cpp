@@ -64,6 +64,7 @@ int fakeAccept4(int fd, sockaddr* address, socklen_t* length, int flags) {
 int fakePpoll(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask) {
   return injectFailure() ? -1 : ::ppoll(fds, count, timeout, mask);
 }
+int fakePoll(pollfd* fds, nfds_t count, int timeout) { return injectFailure() ? -1 : ::poll(fds, count, timeout); }
 int fakeConnect(int fd, const sockaddr* address, socklen_t length) {
   return injectFailure() ? -1 : ::connect(fd, address, length);
 }
@@ -104,6 +105,7 @@ TEST_F(FaultInjection, CallsInterruptedByASignalAreRepeated) {
   calls.recvfrom = &fakeRecvfrom;
   calls.sendto = &fakeSendto;
   calls.accept4 = &fakeAccept4;
+  calls.poll = &fakePoll;
   calls.ppoll = &fakePpoll;
   install();
   ConnectedPair pair = makeConnectedPair();
@@ -142,13 +144,26 @@ TEST_F(FaultInjection, CallsInterruptedByASignalAreRepeated) {
          SysSockRecvFrom(udp, buffer, 1, 0, &from, 16, &result);
          return result;
        }},
-      {"select",
+      {"select, limited wait",
        [&] {
          ::send(static_cast<int>(pair.client.get()), "x", 1, 0);
          SocketSet read{1, {pair.server}};
          SocketTimeout wait{5, 0};
          int32_t ready = 0;
          return SysSockSelect(0, &read, nullptr, nullptr, &wait, &ready);
+       }},
+      {"select, no wait",
+       [&] {
+         SocketSet read{1, {pair.server}};
+         SocketTimeout none{0, 0};
+         int32_t ready = 0;
+         return SysSockSelect(0, &read, nullptr, nullptr, &none, &ready);
+       }},
+      {"select, no limit",
+       [&] {
+         SocketSet read{1, {pair.server}};
+         int32_t ready = 0;
+         return SysSockSelect(0, &read, nullptr, nullptr, nullptr, &ready);
        }},
       {"accept",
        [&] {
@@ -213,6 +228,7 @@ TEST_F(FaultInjection, PlatformErrorsComeBackMapped) {
   calls.send = &fakeSend;
   calls.accept4 = &fakeAccept4;
   calls.connect = &fakeConnect;
+  calls.poll = &fakePoll;
   calls.ppoll = &fakePpoll;
   calls.socket = &fakeSocket;
   install();
