@@ -56,8 +56,8 @@ TEST(SubnetMask, OfTheLoopbackAddressComesFromTheInterfaceList) {
 
 TEST(SubnetMask, AnAddressNoInterfaceHoldsFailsAndLeavesTheBuffer) {
   char buffer[8] = "keep";
-  // 192.0.2.0/24 is reserved for documentation; the text is only compared.
-  EXPECT_EQ(SysSockGetSubnetMask("192.0.2.254", buffer, sizeof buffer), RESULT_FAILED);
+  // 198.51.100.0/24 is reserved for documentation; the text is only compared.
+  EXPECT_EQ(SysSockGetSubnetMask("198.51.100.119", buffer, sizeof buffer), RESULT_FAILED);
   EXPECT_EQ(SysSockGetSubnetMask("127.000.000.001", buffer, sizeof buffer), RESULT_FAILED)
       << "texts are compared as they stand";
   EXPECT_STREQ(buffer, "keep");

@@ -178,7 +178,7 @@ TEST(Tcp, ErrorsOfCreateBindAndCloseAreMapped) {
   SocketAddress taken = loopbackAddress(portOf(first));
   EXPECT_EQ(SysSockBind(second, &taken, sizeof taken), RESULT_SOCK_ADDRESS_IN_USE);
   SocketAddress foreign = loopbackAddress(0);
-  foreign.address = htonl(0xC0000201);  // 192.0.2.1, held by no interface here; nothing is sent
+  foreign.address = htonl(0xC6336477);  // 198.51.100.119, a documentation address no interface holds
   EXPECT_EQ(SysSockBind(second, &foreign, sizeof foreign), RESULT_SOCK_ADDRESS_UNAVAILABLE);
 
   SocketHandle closed = second.release();
