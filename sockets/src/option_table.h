@@ -6,6 +6,7 @@
 
 #include <sys/socket.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -58,28 +59,38 @@ std::optional<OptionMapping> findOption(int32_t level, int32_t option);
 
 // The component's message flags as Linux flags; bits the table does not name
 // pass through unchanged.
-// The bits whose Linux value differs from the component's.
-constexpr int32_t differingMessageFlags() {
-  int32_t bits = 0;
+// The entries whose Linux bit differs from the component's: only these need
+// work on the send and receive paths.
+constexpr size_t countDifferingMessageFlags() {
+  size_t count = 0;
+  for (const MessageFlagMapping& mapping : kMessageFlagTable) count += mapping.flag != mapping.linuxFlag ? 1 : 0;
+  return count;
+}
+
+struct DifferingMessageFlags {
+  MessageFlagMapping entries[countDifferingMessageFlags()];
+  int32_t bits;
+};
+
+constexpr DifferingMessageFlags differingMessageFlags() {
+  DifferingMessageFlags differing{};
+  size_t next = 0;
   for (const MessageFlagMapping& mapping : kMessageFlagTable) {
-    if (mapping.flag != mapping.linuxFlag) bits |= mapping.flag;
+    if (mapping.flag == mapping.linuxFlag) continue;
+    differing.entries[next++] = mapping;
+    differing.bits |= mapping.flag;
   }
-  return bits;
+  return differing;
 }
 
 constexpr int translateMessageFlags(int32_t flags) {
-  // The usual case, no differing bit, costs one test against a constant.
-  constexpr int32_t kDiffering = differingMessageFlags();
-  if ((flags & kDiffering) == 0) return static_cast<int>(flags);
-  int translated = 0;
-  int32_t rest = flags;
-  for (const MessageFlagMapping& mapping : kMessageFlagTable) {
-    if ((flags & mapping.flag) != 0) {
-      translated |= mapping.linuxFlag;
-      rest &= ~mapping.flag;
-    }
+  constexpr DifferingMessageFlags kDiffering = differingMessageFlags();
+  // Bits that mean the same on both sides stay as they are.
+  int translated = static_cast<int>(flags & ~kDiffering.bits);
+  for (const MessageFlagMapping& mapping : kDiffering.entries) {
+    if ((flags & mapping.flag) != 0) translated |= mapping.linuxFlag;
   }
-  return translated | static_cast<int>(rest);
+  return translated;
 }
 
 }  // namespace gantrel

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstddef>
 
 namespace gantrel {
 
@@ -27,42 +28,47 @@ void sleepMilliseconds(uint32_t milliseconds) {
   }
 }
 
-const SystemCalls kRealSystemCalls = {
-    .socket = &::socket,
-    .close = &::close,
-    .bind = &::bind,
-    .connect = &::connect,
-    .listen = &::listen,
-    .accept4 = &::accept4,
-    .shutdown = &::shutdown,
-    .setsockopt = &::setsockopt,
-    .getsockopt = &::getsockopt,
-    .ioctlInt = &ioctlInt,
-    .getStatusFlags = &getStatusFlags,
-    .poll = &::poll,
-    .ppoll = &::ppoll,
-    .recv = &::recv,
-    .send = &::send,
-    .recvfrom = &::recvfrom,
-    .sendto = &::sendto,
-    .gethostname = &::gethostname,
-    .gethostbyname_r = &::gethostbyname_r,
-    .getifaddrs = &::getifaddrs,
-    .freeifaddrs = &::freeifaddrs,
-    .monotonicMilliseconds = &monotonicMilliseconds,
-    .sleepMilliseconds = &sleepMilliseconds,
-};
-
 }  // namespace
 
 namespace detail {
-std::atomic<const SystemCalls*> currentSystemCalls{&kRealSystemCalls};
+
+SystemCallState systemCallState = {
+    &systemCallState.real,
+    {
+        .recv = &::recv,
+        .send = &::send,
+        .recvfrom = &::recvfrom,
+        .sendto = &::sendto,
+        .poll = &::poll,
+        .ppoll = &::ppoll,
+        .socket = &::socket,
+        .close = &::close,
+        .bind = &::bind,
+        .connect = &::connect,
+        .listen = &::listen,
+        .accept4 = &::accept4,
+        .shutdown = &::shutdown,
+        .setsockopt = &::setsockopt,
+        .getsockopt = &::getsockopt,
+        .ioctlInt = &ioctlInt,
+        .getStatusFlags = &getStatusFlags,
+        .gethostname = &::gethostname,
+        .gethostbyname_r = &::gethostbyname_r,
+        .getifaddrs = &::getifaddrs,
+        .freeifaddrs = &::freeifaddrs,
+        .monotonicMilliseconds = &monotonicMilliseconds,
+        .sleepMilliseconds = &sleepMilliseconds,
+    },
+};
+static_assert(offsetof(SystemCallState, real) + offsetof(SystemCalls, ppoll) < 64,
+              "the calls of the hot paths share the first cache line with the pointer");
+
 }  // namespace detail
 
-const SystemCalls& realSystemCalls() { return kRealSystemCalls; }
+const SystemCalls& realSystemCalls() { return detail::systemCallState.real; }
 
 const SystemCalls* installSystemCalls(const SystemCalls* calls) {
-  return detail::currentSystemCalls.exchange(calls != nullptr ? calls : &kRealSystemCalls);
+  return detail::systemCallState.current.exchange(calls != nullptr ? calls : &detail::systemCallState.real);
 }
 
 }  // namespace gantrel

@@ -19,6 +19,14 @@
 namespace gantrel {
 
 struct SystemCalls {
+  // The calls of the hot paths come first, so that they share a cache line
+  // with the pointer to the table in use (see SystemCallState).
+  ssize_t (*recv)(int fd, void* buffer, size_t size, int flags);
+  ssize_t (*send)(int fd, const void* data, size_t size, int flags);
+  ssize_t (*recvfrom)(int fd, void* buffer, size_t size, int flags, sockaddr* address, socklen_t* length);
+  ssize_t (*sendto)(int fd, const void* data, size_t size, int flags, const sockaddr* address, socklen_t length);
+  int (*poll)(pollfd* fds, nfds_t count, int timeoutMilliseconds);
+  int (*ppoll)(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask);
   int (*socket)(int family, int type, int protocol);
   int (*close)(int fd);
   int (*bind)(int fd, const sockaddr* address, socklen_t length);
@@ -32,12 +40,6 @@ struct SystemCalls {
   int (*ioctlInt)(int fd, unsigned long request, int* argument);
   // fcntl(F_GETFL); the status flags or -1.
   int (*getStatusFlags)(int fd);
-  int (*poll)(pollfd* fds, nfds_t count, int timeoutMilliseconds);
-  int (*ppoll)(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask);
-  ssize_t (*recv)(int fd, void* buffer, size_t size, int flags);
-  ssize_t (*send)(int fd, const void* data, size_t size, int flags);
-  ssize_t (*recvfrom)(int fd, void* buffer, size_t size, int flags, sockaddr* address, socklen_t* length);
-  ssize_t (*sendto)(int fd, const void* data, size_t size, int flags, const sockaddr* address, socklen_t length);
   int (*gethostname)(char* buffer, size_t size);
   int (*gethostbyname_r)(const char* name, hostent* entry, char* buffer, size_t size, hostent** result,
                          int* hostError);
@@ -52,11 +54,19 @@ struct SystemCalls {
 const SystemCalls& realSystemCalls();
 
 namespace detail {
-extern std::atomic<const SystemCalls*> currentSystemCalls;
+// The pointer to the table in use and the real table side by side, so that
+// a transfer reads one cache line of the service's data to find its call:
+// right after a system call has pushed the caches' contents out, every
+// further line (and, on a virtual machine, every further page) is a miss.
+struct alignas(64) SystemCallState {
+  std::atomic<const SystemCalls*> current;
+  SystemCalls real;
+};
+extern SystemCallState systemCallState;
 }  // namespace detail
 
 // The table in use: one relaxed load, inlined into every hot path.
-inline const SystemCalls& systemCalls() { return *detail::currentSystemCalls.load(std::memory_order_relaxed); }
+inline const SystemCalls& systemCalls() { return *detail::systemCallState.current.load(std::memory_order_relaxed); }
 
 // Puts `calls` in use (null restores the real table) and returns the table
 // used before. For tests: swap only while no other thread calls the service.
