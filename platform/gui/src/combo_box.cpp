@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "gui/list_box.h"
 
@@ -36,6 +37,8 @@ int findFrom(const QComboBox* combo, int startAfter, const QString& text, bool p
 
 int ComboBox::AddString(const QString& text) {
   QComboBox* combo = comboOf(widget());
+  // Changes made by the program are no user's choice: no notification.
+  const QSignalBlocker quiet(combo);
   if (combo == nullptr) return CB_ERR;
   const int index = combo->property(kSortedProperty).toBool() ? sortedInsertIndex(textsOf(combo), text)
                                                                 : combo->count();
@@ -52,6 +55,8 @@ int ComboBox::AddString(const QString& text) {
 
 int ComboBox::InsertString(int index, const QString& text) {
   QComboBox* combo = comboOf(widget());
+  // Changes made by the program are no user's choice: no notification.
+  const QSignalBlocker quiet(combo);
   if (combo == nullptr || index > combo->count()) return CB_ERR;
   const int at = index < 0 ? combo->count() : index;
   const bool hadSelection = combo->currentIndex() >= 0;
@@ -62,6 +67,8 @@ int ComboBox::InsertString(int index, const QString& text) {
 
 int ComboBox::DeleteString(int index) {
   QComboBox* combo = comboOf(widget());
+  // Changes made by the program are no user's choice: no notification.
+  const QSignalBlocker quiet(combo);
   if (combo == nullptr || index < 0 || index >= combo->count()) return CB_ERR;
   combo->removeItem(index);
   return combo->count();
@@ -69,6 +76,7 @@ int ComboBox::DeleteString(int index) {
 
 void ComboBox::ResetContent() {
   if (QComboBox* combo = comboOf(widget())) {
+    const QSignalBlocker quiet(combo);
     combo->clear();
     if (combo->isEditable()) combo->clearEditText();
   }
@@ -89,6 +97,8 @@ int ComboBox::GetCurSel() const {
 
 int ComboBox::SetCurSel(int index) {
   QComboBox* combo = comboOf(widget());
+  // Changes made by the program are no user's choice: no notification.
+  const QSignalBlocker quiet(combo);
   if (combo == nullptr) return CB_ERR;
   if (index < 0 || index >= combo->count()) {
     combo->setCurrentIndex(-1);
@@ -125,6 +135,8 @@ int ComboBox::FindStringExact(int startAfter, const QString& text) const {
 
 int ComboBox::SelectString(int startAfter, const QString& text) {
   QComboBox* combo = comboOf(widget());
+  // Changes made by the program are no user's choice: no notification.
+  const QSignalBlocker quiet(combo);
   if (combo == nullptr) return CB_ERR;
   const int index = findFrom(combo, startAfter, text, true);
   if (index != CB_ERR) combo->setCurrentIndex(index);

@@ -268,7 +268,7 @@ void FrameWindow::OnAppExit() {
 }
 
 void FrameWindow::OnViewToolBar() {
-  if (ToolBar* bar = GetToolBar()) ShowControlBar(bar, !bar->widget()->isVisible());
+  if (ToolBar* bar = GetToolBar()) ShowControlBar(bar, bar->widget()->isHidden());
 }
 
 void FrameWindow::OnUpdateViewToolBar(CmdUI* ui) {
@@ -278,7 +278,7 @@ void FrameWindow::OnUpdateViewToolBar(CmdUI* ui) {
 }
 
 void FrameWindow::OnViewStatusBar() {
-  if (StatusBar* bar = GetStatusBar()) ShowControlBar(bar, !bar->widget()->isVisible());
+  if (StatusBar* bar = GetStatusBar()) ShowControlBar(bar, bar->widget()->isHidden());
 }
 
 void FrameWindow::OnUpdateViewStatusBar(CmdUI* ui) {

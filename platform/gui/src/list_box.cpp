@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 namespace gui {
 namespace {
@@ -69,6 +70,8 @@ int ListBox::GetCurSel() const {
 int ListBox::SetCurSel(int index) {
   QListWidget* list = listOf(widget());
   if (list == nullptr) return LB_ERR;
+  // A selection made by the program is no user's choice: no notification.
+  const QSignalBlocker quiet(list);
   if (index < 0 || index >= list->count()) {
     list->clearSelection();
     list->setCurrentRow(-1);

@@ -33,6 +33,7 @@ void StatusPane::paintEvent(QPaintEvent*) {
     painter.drawLine(box.bottomLeft(), box.bottomRight());
     painter.drawLine(box.topRight(), box.bottomRight());
   }
+  painter.setPen(palette().color(QPalette::WindowText));
   if (pane.style & SBPS_OWNERDRAW) {
     painter.save();
     bar_.DrawItem(painter, textRect(), index_);
@@ -40,7 +41,6 @@ void StatusPane::paintEvent(QPaintEvent*) {
     return;
   }
   if (pane.style & SBPS_DISABLED) return;
-  painter.setPen(palette().color(QPalette::WindowText));
   painter.drawText(textRect(), Qt::AlignVCenter | Qt::AlignLeft, pane.text);
 }
 

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -212,6 +213,18 @@ QRect placementOf(const ControlTemplate& control, QWidget* widget, const DialogU
       const int itemHeight = qMax(1, combo->fontMetrics().height() + 2);
       combo->setMaxVisibleItems(qMax(4, (rect.height() - closed) / itemHeight));
       rect.setHeight(closed);
+      break;
+    }
+    case ControlKind::Label: {
+      // A label sized for one line keeps its text on that line. Where the
+      // font is a little wider than the one the template was made with, the
+      // label grows to the right instead of wrapping into a clipped second line.
+      auto* label = static_cast<QLabel*>(widget);
+      const QFontMetrics metrics(label->font());
+      if (rect.height() < 2 * metrics.height() && !(control.style & (kCenter | kRight))) {
+        label->setWordWrap(false);
+        rect.setWidth(qMax(rect.width(), metrics.horizontalAdvance(label->text()) + 1));
+      }
       break;
     }
     case ControlKind::Picture:

@@ -104,47 +104,50 @@ void detailsGlyph(QPainter& painter, const QColor& light, const QColor& dark) {
 
 // ---- tool bar images (16 x 15) -----------------------------------------------------------
 
-void plug(QPainter& painter, double x, double y) {
-  // The plug body with its cable, pointing right, at (x, y).
-  painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.2, Qt::SolidLine, Qt::RoundCap));
-  painter.drawLine(QPointF(x - 4.5, y + 2.0), QPointF(x, y + 0.5));
-  QLinearGradient body(x, y - 3, x, y + 4);
-  body.setColorAt(0, QColor(0x6E, 0x6E, 0x6E));
-  body.setColorAt(1, QColor(0x2E, 0x2E, 0x2E));
-  painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 0.8));
-  painter.setBrush(body);
-  painter.drawRoundedRect(QRectF(x, y - 2.5, 4.0, 6.0), 1.0, 1.0);
+// A plug on its cable, pointing right, its body's left edge at x.
+void plug(QPainter& painter, double x, double prongLength) {
+  painter.setPen(QPen(QColor(0x20, 0x28, 0x34), 2.0, Qt::SolidLine, Qt::FlatCap));
+  painter.drawLine(QPointF(0.0, 8.5), QPointF(x, 8.5));
   painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(0xC8, 0xA2, 0x3C));
-  painter.drawRect(QRectF(x + 4.0, y - 1.5, 2.5, 1.2));
-  painter.drawRect(QRectF(x + 4.0, y + 1.8, 2.5, 1.2));
+  painter.setBrush(QColor(0xD8, 0xA8, 0x28));
+  painter.drawRect(QRectF(x + 4.5, 6.0, prongLength, 1.3));
+  painter.drawRect(QRectF(x + 4.5, 9.7, prongLength, 1.3));
+  QLinearGradient body(0, 4, 0, 13);
+  body.setColorAt(0, QColor(0x7A, 0x8C, 0xA6));
+  body.setColorAt(1, QColor(0x2C, 0x38, 0x4A));
+  painter.setPen(QPen(QColor(0x1C, 0x24, 0x30), 0.9));
+  painter.setBrush(body);
+  painter.drawRoundedRect(QRectF(x, 4.5, 4.5, 8.0), 1.2, 1.2);
 }
 
-void socket(QPainter& painter, double x, double y) {
-  QLinearGradient body(x, y - 4, x, y + 5);
-  body.setColorAt(0, QColor(0xF4, 0xF4, 0xF4));
-  body.setColorAt(1, QColor(0xB8, 0xB8, 0xB8));
-  painter.setPen(QPen(QColor(0x50, 0x50, 0x50), 0.8));
+// The socket the plug goes into, its left edge at x, with its cable leaving right.
+void socket(QPainter& painter, double x) {
+  painter.setPen(QPen(QColor(0x20, 0x28, 0x34), 2.0, Qt::SolidLine, Qt::FlatCap));
+  painter.drawLine(QPointF(x + 4.0, 8.5), QPointF(16.0, 8.5));
+  QLinearGradient body(0, 3, 0, 14);
+  body.setColorAt(0, QColor(0xE8, 0xEC, 0xF2));
+  body.setColorAt(1, QColor(0x8C, 0x98, 0xAA));
+  painter.setPen(QPen(QColor(0x2A, 0x33, 0x40), 0.9));
   painter.setBrush(body);
-  painter.drawRoundedRect(QRectF(x, y - 4.0, 4.5, 9.0), 1.2, 1.2);
-  painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.2, Qt::SolidLine, Qt::RoundCap));
-  painter.drawLine(QPointF(x + 4.5, y + 0.5), QPointF(x + 6.5, y + 2.5));
+  painter.drawRoundedRect(QRectF(x, 3.5, 4.0, 10.0), 1.2, 1.2);
 }
 
 void connectImage(QPainter& painter) {
-  plug(painter, 4.0, 6.5);
-  socket(painter, 10.5, 6.5);
-  painter.setPen(QPen(QColor(0x1E, 0x9E, 0x2E), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  socket(painter, 10.5);
+  plug(painter, 4.0, 2.0);
+  // A green tick above the joint: the two ends are connected.
+  painter.setPen(QPen(QColor(0x18, 0xA0, 0x2C), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   painter.setBrush(Qt::NoBrush);
-  painter.drawPolyline(QPolygonF({QPointF(1.5, 12.0), QPointF(3.2, 13.6), QPointF(6.5, 10.5)}));
+  painter.drawPolyline(QPolygonF({QPointF(6.0, 1.8), QPointF(7.8, 3.4), QPointF(11.5, 0.6)}));
 }
 
 void disconnectImage(QPainter& painter) {
-  plug(painter, 2.5, 6.5);
-  socket(painter, 11.0, 6.5);
-  painter.setPen(QPen(QColor(0xD0, 0x20, 0x20), 1.5, Qt::SolidLine, Qt::RoundCap));
-  painter.drawLine(QPointF(1.8, 10.8), QPointF(5.4, 14.0));
-  painter.drawLine(QPointF(5.4, 10.8), QPointF(1.8, 14.0));
+  socket(painter, 11.5);
+  plug(painter, 1.5, 2.0);
+  // A red cross in the gap: the two ends are apart.
+  painter.setPen(QPen(QColor(0xD8, 0x1C, 0x1C), 1.6, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(QPointF(7.2, 0.8), QPointF(10.4, 4.0));
+  painter.drawLine(QPointF(10.4, 0.8), QPointF(7.2, 4.0));
 }
 
 void folder(QPainter& painter, const QRectF& area, const QColor& colour) {

@@ -13,11 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "gui/cmd_ui.h"
 #include "gui/types.h"
 
 namespace gui {
-
-class CmdUI;
 
 // The routed call is a command (CN_COMMAND or a control's notification
 // code), an update of a command's user-interface element, or a probe that
