@@ -32,7 +32,9 @@ bool WindowEvents::eventFilter(QObject* watched, QEvent* event) {
     auto* control = qobject_cast<QWidget*>(watched);
     const int id = control == nullptr ? 0 : control->property(kControlIdProperty).toInt();
     QString text;
-    if (control != nullptr && window_.OnToolTipText(id, text) && !text.isEmpty()) {
+    if (control == nullptr || !window_.OnToolTipText(id, text)) text.clear();
+    if (control != nullptr) control->setProperty(kToolTipShownProperty, text);
+    if (!text.isEmpty()) {
       QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, control);
     } else {
       QToolTip::hideText();

@@ -250,6 +250,14 @@ TEST_F(FrameWindowTest, FormViewKeepsItsTemplateLayoutAndSizeWhenThePaneIsSmalle
   EXPECT_GE(form->GetDlgItem(2002)->parentWidget()->height(), form->templateSize().height());
 }
 
+TEST_F(FrameWindowTest, ViewsAnswerTheToolTipsOfTheirControls) {
+  show();
+  EXPECT_EQ(testing::controlToolTip(*frame->form, 2026), "");
+  frame->form->detail = "The parameter is incorrect.";
+  EXPECT_EQ(testing::controlToolTip(*frame->form, 2026), "The parameter is incorrect.");
+  EXPECT_EQ(testing::controlToolTip(*frame->form, 2004), "");  // only the button has one
+}
+
 TEST_F(FrameWindowTest, ClosingDestroysThePanesThenTheFrameObject) {
   show();
   EXPECT_TRUE(triggerAction(*frame, ID_APP_EXIT));

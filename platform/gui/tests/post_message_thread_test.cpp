@@ -9,7 +9,9 @@
 #include <map>
 #include <thread>
 
+#include "gui/dialog.h"
 #include "gui/testing/testing.h"
+#include "test_resources.h"
 #include "gui/window.h"
 
 namespace gui {
@@ -93,6 +95,34 @@ TEST(PostMessageFromThreads, PostingToAWindowThatGoesMeanwhileIsHarmless) {
   testing::pumpEvents();
   EXPECT_GT(refused.load(), 0);
   EXPECT_TRUE(static_cast<bool>(handle));
+}
+
+TEST(PostMessageFromThreads, AnOpenDialogGetsCommandsPostedByAnotherThread) {
+  // As a data-change callback on a server's thread asks the advise dialog to
+  // redraw: the command runs on the user-interface thread while it is open.
+  test::registerTestResources();
+  class Redrawing : public Dialog {
+   public:
+    Redrawing() : Dialog(test::kConnectDialog) {
+      mapCommand(101, [this] {
+        if (QThread::currentThread() == widget()->thread()) ++redraws;
+      });
+    }
+    std::atomic<int> redraws{0};
+  } dialog;
+  std::thread callbacks;
+  testing::modalScript().expectDialog(test::kConnectDialog, [&](testing::DialogDriver& d) {
+    callbacks = std::thread([&dialog] {
+      for (int i = 0; i < 50; ++i) dialog.PostMessage(WM_COMMAND, 101);
+    });
+    EXPECT_TRUE(d.pumpUntil([&] { return dialog.redraws == 50; }, 20000));
+    callbacks.join();
+    d.press(IDCANCEL);
+  });
+  dialog.DoModal();
+  EXPECT_EQ(dialog.redraws, 50);
+  // Once the window has gone, posting fails instead of reaching a dead dialog.
+  EXPECT_FALSE(dialog.PostMessage(WM_COMMAND, 101));
 }
 
 }  // namespace

@@ -57,10 +57,17 @@ class CountingForm : public FormView {
   int initialUpdates = 0;
   QSize initialSize;
   QSize lastSize;
+  QString detail;  // the details button's tool tip; empty: none
   void OnInitialUpdate() override {
     ++initialUpdates;
     initialSize = GetClientRect().size();
+    EnableToolTips();
     FormView::OnInitialUpdate();
+  }
+  bool OnToolTipText(int controlId, QString& text) override {
+    if (controlId != 2026 || detail.isEmpty()) return false;
+    text = detail;
+    return true;
   }
   void OnSize(int cx, int cy) override { lastSize = QSize(cx, cy); }
   void OnDestroy() override {

@@ -50,5 +50,7 @@ class Control {
 
 // The id property under which the template builder records a control's id.
 constexpr const char* kControlIdProperty = "gui.controlId";
+// The property that holds the tool tip a control showed last (empty: none).
+constexpr const char* kToolTipShownProperty = "gui.toolTipShown";
 
 }  // namespace gui
