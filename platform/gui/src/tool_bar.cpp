@@ -61,11 +61,17 @@ bool ToolBar::loadButtons(UINT resourceId) {
 
 QToolBar* ToolBar::toolBar() const { return static_cast<QToolBar*>(widget()); }
 
-int ToolBar::GetCount() const { return toolBar() == nullptr ? 0 : static_cast<int>(toolBar()->actions().size()); }
+QList<QAction*> ToolBar::buttonActions() const {
+  auto* bar = static_cast<ToolBarWidget*>(widget());
+  return bar == nullptr ? QList<QAction*>() : bar->buttonActions();
+}
+
+int ToolBar::GetCount() const { return static_cast<int>(buttonActions().size()); }
 
 UINT ToolBar::GetItemID(int index) const {
-  if (index < 0 || index >= GetCount()) return ID_SEPARATOR;
-  return toolBar()->actions()[index]->property(kButtonIdProperty).toUInt();
+  const QList<QAction*> buttons = buttonActions();
+  if (index < 0 || index >= buttons.size()) return ID_SEPARATOR;
+  return buttons[index]->property(kButtonIdProperty).toUInt();
 }
 
 int ToolBar::CommandToIndex(UINT id) const {
@@ -77,14 +83,14 @@ int ToolBar::CommandToIndex(UINT id) const {
 
 QAction* ToolBar::buttonAction(UINT id) const {
   const int index = CommandToIndex(id);
-  return index < 0 ? nullptr : toolBar()->actions()[index];
+  return index < 0 ? nullptr : buttonActions()[index];
 }
 
 void ToolBar::OnUpdateCmdUI(CommandTarget& target, bool disableIfNoHandler) {
   for (int i = 0; i < GetCount(); ++i) {
     const UINT id = GetItemID(i);
     if (id == ID_SEPARATOR) continue;
-    ActionCmdUI ui(id, i, toolBar()->actions()[i]);
+    ActionCmdUI ui(id, i, buttonActions()[i]);
     runCommandUpdate(ui, target, disableIfNoHandler);
   }
 }

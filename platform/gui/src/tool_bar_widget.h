@@ -1,10 +1,12 @@
 #pragma once
 
-// The widget of a tool bar. While it floats it draws its window text as a
-// small caption above the buttons, since a floating Qt tool bar has no
-// title bar of its own.
+// The widget of a tool bar. A floating Qt tool bar has no title bar of its
+// own, so while it floats it shows its window text as a caption in front of
+// its buttons.
 
 #include <QToolBar>
+
+class QLabel;
 
 namespace gui {
 
@@ -12,13 +14,17 @@ class ToolBarWidget : public QToolBar {
  public:
   explicit ToolBarWidget(QWidget* parent);
 
-  int captionHeight() const;
+  // The bar's buttons and separators, without the caption.
+  QList<QAction*> buttonActions() const;
+  bool isCaptionShown() const;
+  QString captionText() const;
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
-  void updateCaptionSpace(bool floating);
+  QLabel* caption_;
+  QAction* captionAction_;
 };
 
 }  // namespace gui

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QSplitter>
@@ -175,6 +176,23 @@ TEST_F(FrameWindowTest, ToolBarShowsTipsAndPromptsFromTheStringTable) {
   // Leaving the entry brings the idle prompt back.
   frame->SetMessageText(QString());
   EXPECT_EQ(testing::statusMessage(*frame), "Ready");
+
+  // Floating, the bar shows its window text as caption; its buttons stay as they were.
+  QLabel* caption = bar->findChild<QLabel*>();
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->text(), "Session Handling");
+  EXPECT_TRUE(caption->isHidden());
+  bar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);  // as the main window floats a bar
+  emit bar->topLevelChanged(true);
+  bar->show();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(caption->isVisibleTo(bar));
+  EXPECT_EQ(frame->toolBar.GetCount(), 7);
+  frame->mainWindow()->addToolBar(bar);  // docked again
+  emit bar->topLevelChanged(false);
+  show();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(caption->isVisibleTo(bar));
 
   EXPECT_TRUE(triggerAction(*frame, ID_VIEW_TOOLBAR));
   EXPECT_TRUE(bar->isHidden());

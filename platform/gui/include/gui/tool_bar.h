@@ -5,7 +5,9 @@
 // second part of the command's string as tool tip and the first part as
 // prompt in the status bar while the mouse is over it. Buttons are enabled
 // and checked by the command update handlers. The bar can be moved with its
-// gripper and floated; its window text is shown as the caption when it floats.
+// gripper and floated; while it floats it shows its window text as caption.
+
+#include <QList>
 
 #include "gui/control_bar.h"
 
@@ -25,6 +27,8 @@ class ToolBar : public ControlBar {
   UINT GetItemID(int index) const;      // ID_SEPARATOR for a separator
   int CommandToIndex(UINT id) const;    // -1 when the bar has no such button
   QAction* buttonAction(UINT id) const;
+  // The buttons and separators in order (the floating caption left out).
+  QList<QAction*> buttonActions() const;
 
   void OnUpdateCmdUI(CommandTarget& target, bool disableIfNoHandler) override;
 
