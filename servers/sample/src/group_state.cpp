@@ -1,0 +1,180 @@
+#include "group_state.h"
+
+#include <cmath>
+
+#include "clock.h"
+#include "com/clipboard.h"
+#include "item_io.h"
+#include "opc/quality.h"
+#include "value_convert.h"
+
+namespace sample {
+
+const StreamFormats& StreamFormats::get() {
+  static const StreamFormats formats{
+      static_cast<CLIPFORMAT>(RegisterClipboardFormatW(OPCSTMFORMATDATA_NAME)),
+      static_cast<CLIPFORMAT>(RegisterClipboardFormatW(OPCSTMFORMATDATATIME_NAME)),
+      static_cast<CLIPFORMAT>(RegisterClipboardFormatW(OPCSTMFORMATWRITECOMPLETE_NAME)),
+  };
+  return formats;
+}
+
+namespace {
+
+CLIPFORMAT clipboardFormat(StreamFormat format) {
+  const StreamFormats& formats = StreamFormats::get();
+  switch (format) {
+    case StreamFormat::Data:
+      return formats.data;
+    case StreamFormat::DataTime:
+      return formats.dataTime;
+    case StreamFormat::WriteComplete:
+      return formats.writeComplete;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void Delivery::deliver() {
+  FORMATETC format{this->format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  medium.tymed = TYMED_HGLOBAL;
+  medium.hGlobal = block;
+  medium.pUnkForRelease = nullptr;
+  // The medium stays the server's: the sink reads it during the call only.
+  sink->OnDataChange(&format, &medium);
+}
+
+GroupState::GroupState(std::shared_ptr<ServerShared> owner, OPCHANDLE handle, GroupSettings initial)
+    : server(std::move(owner)), serverHandle(handle), settings(initial), nextUpdate(SteadyClock::now()) {}
+
+void GroupState::resendAll() {
+  items.forEach([](GroupItem& item) { item.sent = false; });
+  nextUpdate = SteadyClock::now();
+  server->signal.notify();
+}
+
+const AdviseConnection* GroupState::findConnection(DWORD connection) const {
+  for (const auto& candidate : connections) {
+    if (candidate.connection == connection) return &candidate;
+  }
+  return nullptr;
+}
+
+bool GroupState::hasDataConnection() const {
+  for (const auto& connection : connections) {
+    if (connection.format != StreamFormat::WriteComplete) return true;
+  }
+  return false;
+}
+
+void GroupState::collect(SteadyClock::time_point now, std::vector<Delivery>& deliveries,
+                         SteadyClock::time_point& nextWake) {
+  while (!pending.empty()) {
+    AsyncRequest request = std::move(pending.front());
+    pending.pop_front();
+    answer(request, deliveries);
+  }
+  if (!settings.active || !hasDataConnection()) return;
+  if (now >= nextUpdate) {
+    collectDataChange(deliveries);
+    const auto rate = std::chrono::milliseconds(settings.updateRate);
+    // Keep the group's rhythm, but never try to catch up with missed updates.
+    nextUpdate += rate;
+    if (nextUpdate <= now) nextUpdate = now + rate;
+  }
+  if (nextUpdate < nextWake) nextWake = nextUpdate;
+}
+
+void GroupState::collectDataChange(std::vector<Delivery>& deliveries) {
+  const AddressSpace& space = *server->space;
+  const double deadband = settings.deadband / 100.0;
+  std::vector<StreamItem> changed;
+  {
+    ValueStore::Reading values(server->values);
+    items.forEach([&](GroupItem& item) {
+      if (!item.active) return;
+      const ItemDefinition& definition = space.item(item.item);
+      if (!definition.readable()) return;
+      const Sample& sample = values[item.item];
+      if (item.sent && sample.version == item.sentVersion) return;
+      const auto number = numericValue(sample.value.get());
+      if (item.sent && sample.quality == item.sentQuality && definition.analog() && deadband > 0 && number &&
+          std::fabs(*number - item.sentNumber) <= deadband * (definition.units.high - definition.units.low)) {
+        return;  // within the deadband of what the client last got
+      }
+      ItemReading reading;
+      readItem(values, definition, item, false, true, settings.locale, reading);
+      item.sent = true;
+      item.sentVersion = sample.version;
+      item.sentQuality = sample.quality;
+      item.sentNumber = number.value_or(0);
+      changed.push_back(StreamItem{item.clientHandle, reading.quality, reading.timeStamp, std::move(reading.value)});
+    });
+  }
+  if (changed.empty()) return;
+  deliverData(StreamHeader{settings.clientHandle, 0, S_OK}, changed, nullptr, deliveries);
+}
+
+void GroupState::deliverData(const StreamHeader& header, std::vector<StreamItem>& streamItems,
+                             const AdviseConnection* only, std::vector<Delivery>& deliveries) {
+  for (const auto& connection : connections) {
+    if (connection.format == StreamFormat::WriteComplete) continue;
+    if (only != nullptr && only != &connection) continue;
+    HGLOBAL block = writeDataStream(connection.format, header, streamItems);
+    if (block != nullptr) deliveries.emplace_back(connection.sink, clipboardFormat(connection.format), block);
+  }
+}
+
+void GroupState::answer(AsyncRequest& request, std::vector<Delivery>& deliveries) {
+  const AdviseConnection* connection = findConnection(request.connection);
+  if (connection == nullptr) return;  // unadvised since: nobody to tell
+  const AddressSpace& space = *server->space;
+  const StreamHeader header{settings.clientHandle, request.transactionId, S_OK};
+
+  if (request.kind == AsyncRequest::Kind::Write) {
+    std::vector<WriteOutcome> outcomes;
+    bool allGood = true;
+    {
+      ValueStore::Writing values(server->values);
+      const FILETIME now = fileTimeNow();
+      for (size_t index = 0; index < request.handles.size(); ++index) {
+        const GroupItem* item = items.find(request.handles[index]);
+        if (item == nullptr) continue;  // removed since the request
+        const HRESULT error =
+            writeItem(values, space, item->item, request.values[index].get(), settings.locale, now);
+        allGood = allGood && SUCCEEDED(error);
+        outcomes.push_back(WriteOutcome{item->clientHandle, error});
+      }
+    }
+    HGLOBAL block = writeWriteCompleteStream(StreamHeader{header.clientGroup, header.transactionId,
+                                                          allGood ? S_OK : S_FALSE},
+                                             outcomes);
+    if (block != nullptr) deliveries.emplace_back(connection->sink, clipboardFormat(connection->format), block);
+    return;
+  }
+
+  std::vector<StreamItem> streamItems;
+  const bool fromCache = request.source == OPC_DS_CACHE;
+  {
+    ValueStore::Reading values(server->values);
+    auto add = [&](const GroupItem& item) {
+      ItemReading reading;
+      readItem(values, space.item(item.item), item, fromCache, settings.active, settings.locale, reading);
+      streamItems.push_back(StreamItem{item.clientHandle, reading.quality, reading.timeStamp, std::move(reading.value)});
+    };
+    if (request.kind == AsyncRequest::Kind::Refresh) {
+      items.forEach([&](const GroupItem& item) {
+        if (item.active && space.item(item.item).readable()) add(item);
+      });
+    } else {
+      for (OPCHANDLE handle : request.handles) {
+        if (const GroupItem* item = items.find(handle)) add(*item);
+      }
+    }
+  }
+  deliverData(header, streamItems, connection, deliveries);
+}
+
+}  // namespace sample

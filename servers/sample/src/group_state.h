@@ -1,0 +1,121 @@
+#pragma once
+
+// The state of one group, shared by the group's COM object (group.h), the
+// server's group table and the update thread: the group's settings, its
+// items, its data-advise connections and the asynchronous requests waiting
+// to be answered.
+//
+// Threads: `mutex` guards every member below it. Client calls on the group
+// and the update thread take it; nobody holds it while calling out of the
+// server (collect() only gathers Deliveries, which the update thread makes
+// after letting go), so a client may call the server from inside a
+// callback. With it held, a thread may take the value store's lock, never
+// the server's group-table lock.
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "com/objidl.h"
+#include "com/ptr.h"
+#include "group_items.h"
+#include "server_shared.h"
+#include "stream_writer.h"
+
+namespace sample {
+
+using SteadyClock = std::chrono::steady_clock;
+
+inline constexpr DWORD kMinimumUpdateRate = 10;  // milliseconds
+
+struct GroupSettings {
+  bool active = true;
+  DWORD updateRate = 1000;  // milliseconds, already revised
+  LONG timeBias = 0;
+  FLOAT deadband = 0;  // percent
+  LCID locale = 0;
+  OPCHANDLE clientHandle = 0;
+};
+
+struct AdviseConnection {
+  DWORD connection = 0;
+  StreamFormat format = StreamFormat::Data;
+  DWORD advf = 0;
+  com::Ptr<IAdviseSink> sink;
+};
+
+struct AsyncRequest {
+  enum class Kind { Read, Write, Refresh };
+  Kind kind = Kind::Read;
+  DWORD transactionId = 0;
+  DWORD connection = 0;
+  OPCDATASOURCE source = OPC_DS_CACHE;
+  std::vector<OPCHANDLE> handles;
+  std::vector<Variant> values;  // Write only, one per handle
+};
+
+// One IAdviseSink::OnDataChange call, made by the update thread without
+// holding a lock. The block is freed after the call, or when the delivery is
+// dropped.
+struct Delivery {
+  com::Ptr<IAdviseSink> sink;
+  CLIPFORMAT format = 0;
+  HGLOBAL block = nullptr;
+
+  Delivery() = default;
+  Delivery(com::Ptr<IAdviseSink> s, CLIPFORMAT f, HGLOBAL b) : sink(std::move(s)), format(f), block(b) {}
+  Delivery(Delivery&& other) noexcept
+      : sink(std::move(other.sink)), format(other.format), block(std::exchange(other.block, nullptr)) {}
+  Delivery& operator=(Delivery&&) = delete;
+  ~Delivery() {
+    if (block != nullptr) GlobalFree(block);
+  }
+  void deliver();
+};
+
+class GroupState {
+ public:
+  GroupState(std::shared_ptr<ServerShared> server, OPCHANDLE serverHandle, GroupSettings settings);
+
+  const std::shared_ptr<ServerShared> server;
+  const OPCHANDLE serverHandle;
+  std::atomic<bool> isPublic{false};
+  // Set when the group was removed with force, or its server went away:
+  // its interfaces then fail with E_FAIL.
+  std::atomic<bool> detached{false};
+
+  std::mutex mutex;
+  GroupSettings settings;
+  ItemTable items;
+  std::vector<AdviseConnection> connections;
+  DWORD lastConnection = 0;
+  std::deque<AsyncRequest> pending;
+  SteadyClock::time_point nextUpdate;
+
+  // The following need the lock held.
+
+  // The next data-change update sends every active item again (after the
+  // group or an item was activated, a new advise, a new requested type).
+  void resendAll();
+  const AdviseConnection* findConnection(DWORD connection) const;
+  bool hasDataConnection() const;
+
+  // Update thread: answers the queued asynchronous requests and, when the
+  // group is due, collects the data-change update. Lowers nextWake to when
+  // the group is due next.
+  void collect(SteadyClock::time_point now, std::vector<Delivery>& deliveries,
+               SteadyClock::time_point& nextWake);
+
+ private:
+  void answer(AsyncRequest& request, std::vector<Delivery>& deliveries);
+  void collectDataChange(std::vector<Delivery>& deliveries);
+  void deliverData(const StreamHeader& header, std::vector<StreamItem>& items, const AdviseConnection* only,
+                   std::vector<Delivery>& deliveries);
+};
+
+// Revises a requested update rate to one the server supports.
+inline DWORD reviseUpdateRate(DWORD requested) { return requested < kMinimumUpdateRate ? kMinimumUpdateRate : requested; }
+
+}  // namespace sample

@@ -1,0 +1,186 @@
+#include "test_support.h"
+
+#include "com/clipboard.h"
+
+namespace sample::testing {
+namespace {
+
+template <class T>
+bool readAt(const BYTE* block, size_t size, size_t offset, T& value) {
+  if (offset > size || size - offset < sizeof(T)) return false;
+  std::memcpy(&value, block + offset, sizeof(T));
+  return true;
+}
+
+// A string as the stream carries it: byte length, text, 2-byte zero.
+size_t decodeString(const BYTE* block, size_t size, size_t offset, std::u16string& text, bool& isNull) {
+  DWORD bytes = 0;
+  if (!readAt(block, size, offset, bytes) || bytes % 2 != 0) return 0;
+  const size_t total = 4 + static_cast<size_t>(bytes) + 2;
+  if (offset + total > size) return 0;
+  text.assign(reinterpret_cast<const char16_t*>(block + offset + 4), bytes / 2);
+  WORD terminator = 1;
+  readAt(block, size, offset + 4 + bytes, terminator);
+  if (terminator != 0) return 0;
+  isNull = bytes == 0;
+  return total;
+}
+
+size_t elementSize(VARTYPE type) {
+  switch (type) {
+    case VT_I1:
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_ERROR:
+      return 4;
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_I8:
+    case VT_UI8:
+      return 8;
+    case VT_DECIMAL:
+      return 16;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+size_t decodeValue(const BYTE* block, size_t size, size_t offset, DecodedValue& value) {
+  if (offset > size || size - offset < 16) return 0;
+  std::memcpy(&value.type, block + offset, 2);
+  std::memcpy(&value.raw, block + offset + 8, 8);
+  std::memcpy(value.decimal, block + offset, 16);
+  size_t used = 16;
+  if (value.type == VT_BSTR) {
+    const size_t text = decodeString(block, size, offset + 16, value.text, value.nullText);
+    return text == 0 ? 0 : used + text;
+  }
+  if ((value.type & VT_ARRAY) == 0) return used;
+  DWORD count = 0;
+  LONG lower = 0;
+  if (!readAt(block, size, offset + 32, count) || !readAt(block, size, offset + 36, lower)) return 0;
+  value.count = count;
+  value.lowerBound = lower;
+  used = 40;
+  const VARTYPE element = value.type & VT_TYPEMASK;
+  for (DWORD i = 0; i < count; ++i) {
+    if (element == VT_BSTR) {
+      std::u16string text;
+      bool isNull = false;
+      const size_t taken = decodeString(block, size, offset + used, text, isNull);
+      if (taken == 0) return 0;
+      value.texts.push_back(text);
+      used += taken;
+    } else if (element == VT_VARIANT) {
+      DecodedValue nested;
+      const size_t taken = decodeValue(block, size, offset + used, nested);
+      if (taken == 0) return 0;
+      value.values.push_back(std::move(nested));
+      used += taken;
+    } else {
+      const size_t bytes = elementSize(element);
+      if (bytes == 0 || offset + used + bytes > size) return 0;
+      value.elements.insert(value.elements.end(), block + offset + used, block + offset + used + bytes);
+      used += bytes;
+    }
+  }
+  return used;
+}
+
+DecodedStream decodeStream(CLIPFORMAT format, const BYTE* block, size_t size) {
+  DecodedStream stream;
+  stream.format = format;
+  stream.thread = std::this_thread::get_id();
+  const bool withTime = format == RegisterClipboardFormatW(OPCSTMFORMATDATATIME_NAME);
+  const bool writeComplete = format == RegisterClipboardFormatW(OPCSTMFORMATWRITECOMPLETE_NAME);
+  if (writeComplete) {
+    if (!readAt(block, size, 0, stream.writeHeader)) {
+      stream.wellFormed = false;
+      return stream;
+    }
+    for (DWORD i = 0; i < stream.writeHeader.dwItemCount; ++i) {
+      OPCITEMHEADERWRITE item{};
+      if (!readAt(block, size, 16 + 8 * static_cast<size_t>(i), item)) {
+        stream.wellFormed = false;
+        return stream;
+      }
+      stream.writeItems.push_back(item);
+    }
+    stream.wellFormed = size == 16 + 8 * static_cast<size_t>(stream.writeHeader.dwItemCount);
+    return stream;
+  }
+  if (!readAt(block, size, 0, stream.header) || stream.header.dwSize != size) {
+    stream.wellFormed = false;
+    return stream;
+  }
+  const size_t headerSize = withTime ? 20 : 12;
+  size_t offset = 20;
+  for (DWORD i = 0; i < stream.header.dwItemCount; ++i) {
+    DecodedItem item;
+    if (!readAt(block, size, offset, item.clientHandle) || !readAt(block, size, offset + 4, item.valueOffset) ||
+        !readAt(block, size, offset + 8, item.quality)) {
+      stream.wellFormed = false;
+      return stream;
+    }
+    if (withTime) readAt(block, size, offset + 12, item.timeStamp);
+    stream.items.push_back(item);
+    offset += headerSize;
+  }
+  // Values follow one after another; each item header's offset must point at
+  // its own record.
+  for (auto& item : stream.items) {
+    if (item.valueOffset != offset) stream.wellFormed = false;
+    const size_t taken = decodeValue(block, size, offset, item.value);
+    if (taken == 0) {
+      stream.wellFormed = false;
+      return stream;
+    }
+    offset += taken;
+  }
+  if (offset != size) stream.wellFormed = false;
+  return stream;
+}
+
+void RecordingSink::OnDataChange(FORMATETC* format, STGMEDIUM* medium) {
+  ASSERT_NE(format, nullptr);
+  ASSERT_NE(medium, nullptr);
+  EXPECT_EQ(medium->tymed, static_cast<DWORD>(TYMED_HGLOBAL));
+  const auto* block = static_cast<const BYTE*>(GlobalLock(medium->hGlobal));
+  ASSERT_NE(block, nullptr);
+  DecodedStream stream = decodeStream(format->cfFormat, block, GlobalSize(medium->hGlobal));
+  GlobalUnlock(medium->hGlobal);
+  if (onData) onData(stream);
+  {
+    std::lock_guard lock(mutex_);
+    streams_.push_back(std::move(stream));
+  }
+  arrived_.notify_all();
+}
+
+bool RecordingSink::waitForStream(const std::function<bool(const DecodedStream&)>& match, DecodedStream* found,
+                                  std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return arrived_.wait_for(lock, timeout, [&] {
+    for (const auto& stream : streams_) {
+      if (match(stream)) {
+        if (found != nullptr) *found = stream;
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
+}  // namespace sample::testing
