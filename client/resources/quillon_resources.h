@@ -1,0 +1,17 @@
+#pragma once
+
+// Quillon's resources as data: the main frame's menu, tool bar,
+// accelerators, icon and string table, the bitmaps, and the dialog
+// templates. The program registers them once at start-up, before its first
+// window; tests register them before they build a window.
+
+namespace quillon {
+
+// Registers every resource below; registering again does no harm.
+void RegisterQuillonResources();
+
+// The parts, for tests that need only one of them.
+void RegisterMainFrameResources();
+void RegisterDialogTemplates();
+
+}  // namespace quillon
