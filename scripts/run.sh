@@ -9,10 +9,6 @@ out=${BUILD_ROOT:-$root/build}
 "$root/scripts/build.sh" "$out/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 quillon="$out/release/client/quillon"
-if [ ! -x "$quillon" ]; then
-  echo "Quillon is not part of this build yet; the libraries and tests were built in $out/release."
-  exit 0
-fi
 export VELMORA_REGISTRY=${VELMORA_REGISTRY:-$out/release/registry.reg}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found. Start Quillon under a virtual X server with:"
