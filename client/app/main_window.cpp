@@ -7,6 +7,7 @@
 #include <QString>
 #include <vector>
 
+#include "com/allocator.h"
 #include "gui/message_box.h"
 #include "gui/resources.h"
 #include "opc/opcda.h"
@@ -114,9 +115,15 @@ void CMainWindow::PollServerStatus() {
   HRESULT hr = server->GetStatus(&status);
   if (SUCCEEDED(hr) && status != nullptr) {
     statusBar_.SetServerState(static_cast<int>(status->dwServerState));
-    IMalloc* allocator = session_.GetTaskAllocator();
-    allocator->Free(status->szVendorInfo);
-    allocator->Free(status);
+    // The session holds the task allocator while it holds the server; the
+    // task heap is the same without it.
+    if (IMalloc* allocator = session_.GetTaskAllocator()) {
+      allocator->Free(status->szVendorInfo);
+      allocator->Free(status);
+    } else {
+      CoTaskMemFree(status->szVendorInfo);
+      CoTaskMemFree(status);
+    }
     return;
   }
   // A server that answers without a status record has not answered.
