@@ -77,6 +77,9 @@ HRESULT CServerConnection::CreateServerObject(LPCSTR machine, const CLSID& clsid
   if (isGiven(machine)) {
     hr = ToWideText(machine, machineName);
     if (FAILED(hr)) {
+      // Not connected means not in COM (as after any other failed
+      // creation), so the next attempt starts from scratch.
+      ReleaseServer();
       if (showErrors) ShowComError("Cannot convert Machine Name to wide-character string !", hr);
       return hr;
     }

@@ -17,6 +17,7 @@
 #include "opc/opcda.h"
 #include "session/server_session.h"
 #include "testing/scratch_registry.h"
+#include "win/computer.h"
 
 namespace {
 
@@ -53,6 +54,8 @@ class SessionConnectTest : public ::testing::Test {
     registerProgId("Quillon.Test.Versioned", kUnservedClass, "Quillon.Test.Versioned.2");
     registerProgId("Quillon.Test.Versioned.2", kOtherUnservedClass);
     registerProgId("Quillon.Test.NotAServer", CLSID_OPCServerList);
+    // Its own class is served by nobody: only its current version connects.
+    registerProgId("Quillon.Test.CurrentIsSample", kUnservedClass, "Pelkor.DataSample.1");
   }
   void SetUp() override { ASSERT_TRUE(ScratchRegistry::hasSampleServer() && ScratchRegistry::hasServerList()); }
 
@@ -84,9 +87,12 @@ TEST_F(SessionConnectTest, EachFailedStepShowsItsTextAndLeavesTheSessionUnconnec
        box("Function 'CoCreateInstanceEx' failed !", "The RPC server is unavailable."), true},
       {"othermachine", "bad \xFF name",
        box("Cannot convert Server Name to wide-character string !", "Unspecified error"), true},
-      // The machine's name is converted only after COM has been joined for the creation.
+      {"bad \xFF machine", "Quillon.Test.Unregistered",
+       box("Cannot convert Machine Name to wide-character string !", "Unspecified error"), true},
+      // The machine's name is converted only after COM has been joined for
+      // the creation, which leaves it again.
       {"bad \xFF machine", "Pelkor.DataSample",
-       box("Cannot convert Machine Name to wide-character string !", "Unspecified error"), false},
+       box("Cannot convert Machine Name to wide-character string !", "Unspecified error"), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.machine) + " / " + c.progId);
@@ -109,6 +115,10 @@ TEST_F(SessionConnectTest, WarningBoxesCarryTheWarningIconAndAnOkButton) {
 }
 
 TEST_F(SessionConnectTest, ConnectsLocallyAndQueriesTheOptionalInterfacesTheServerOffers) {
+  char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof computer;
+  ASSERT_TRUE(GetComputerNameA(computer, &size));
+  const std::string uncComputer = std::string("\\\\") + computer;
   struct Case {
     const char* machine;
     const char* progId;
@@ -116,12 +126,19 @@ TEST_F(SessionConnectTest, ConnectsLocallyAndQueriesTheOptionalInterfacesTheServ
   };
   const Case cases[] = {
       {"", "Pelkor.DataSample", true},
-      {"localhost", "Pelkor.DataSample", true},  // this computer by name: resolved and created here
+      {"", "Pelkor.DataSample.1", true},
+      // A version-independent ProgID is looked up by the version its CurVer names.
+      {"", "Quillon.Test.CurrentIsSample", true},
+      // This computer by name: resolved and created here, without a network.
+      {"localhost", "Pelkor.DataSample", true},
+      {computer, "Pelkor.DataSample", true},
+      {uncComputer.c_str(), "Quillon.Test.CurrentIsSample", true},
       {"", "Pelkor.DataSample.Minimal", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.machine) + " / " + c.progId);
     ASSERT_TRUE(session.Connect(c.machine, c.progId));
+    EXPECT_TRUE(modalScript().messageBoxes().empty());
     EXPECT_NE(session.GetServer(), nullptr);
     EXPECT_NE(session.GetTaskAllocator(), nullptr);
     EXPECT_EQ(session.GetPublicGroups() != nullptr, c.optionalInterfaces);
