@@ -1,5 +1,7 @@
 #include "quillon_fixture.h"
 
+#include <QPixmap>
+#include <QStatusBar>
 #include <QTreeWidgetItem>
 
 #include "resources/resource_ids.h"
@@ -59,6 +61,12 @@ QStringList QuillonTest::entries(CGroupView* pane) {
   gui::TreeCtrl tree = pane->GetTreeCtrl();
   addEntries(tree, tree.GetRootItem(), texts);
   return texts;
+}
+
+QImage QuillonTest::statePaneImage() {
+  gui::testing::pumpEvents();
+  CServerStatusBar& bar = frame->serverStatusBar();
+  return bar.statusBar()->grab(bar.GetItemRect(bar.serverStatePane())).toImage();
 }
 
 }  // namespace quillon::testing

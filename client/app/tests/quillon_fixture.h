@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <functional>
 
 #include "app/main_window.h"
@@ -29,6 +30,8 @@ class QuillonTest : public ::testing::Test {
 
   // The texts of the entries of a group pane, depth first.
   static QStringList entries(CGroupView* pane);
+  // The server-state pane of the status bar as it is drawn now.
+  QImage statePaneImage();
 
   CQuillonApp app;
   CMainWindow* frame = nullptr;

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include "gui/resources.h"
 #include "quillon_fixture.h"
 #include "resources/resource_ids.h"
 #include "workspace/group_view.h"
@@ -77,6 +78,26 @@ TEST_F(ServerStateTest, ThePaneIsWideEnoughForTheLongestStateAndTheLamp) {
   EXPECT_EQ(width, textWidth + bar.lampWidth() + 4);
   EXPECT_EQ(bar.lampWidth(), 14);
   EXPECT_TRUE(frame->hasTimer(CMainWindow::kStatusTimer));
+}
+
+TEST_F(ServerStateTest, ThePaneDrawsTheLampOfEachStateAtItsRightEdge) {
+  start([](gui::testing::DialogDriver& d) { d.press(gui::IDCANCEL); });
+  const QImage notConnected = statePaneImage();
+  const int states[] = {OPC_STATUS_RUNNING, OPC_STATUS_FAILED, OPC_STATUS_NOCONFIG, OPC_STATUS_SUSPENDED,
+                        OPC_STATUS_TEST, 0, 6, CServerStatusBar::kNotConnected};
+  for (int state : states) {
+    SCOPED_TRACE(state);
+    frame->serverStatusBar().SetServerState(state);
+    const QImage pane = statePaneImage();
+    // The lamp's middle, 4 pixels from the pane's right edge, centred in its height.
+    const QImage lamp = gui::LoadBitmap(CServerStatusBar::LookOf(state).bitmapId).toImage();
+    const QPoint middle(pane.width() - 4 - 14 + lamp.width() / 2,
+                        (pane.height() - lamp.height()) / 2 + lamp.height() / 2);
+    EXPECT_EQ(pane.pixelColor(middle), lamp.pixelColor(lamp.width() / 2, lamp.height() / 2));
+    // Each state shows its own text; the ones the client does not know look as not connected.
+    const bool known = state >= 1 && state <= 5;
+    EXPECT_EQ(pane == notConnected, !known);
+  }
 }
 
 TEST_F(ServerStateTest, AnUnchangedStateIsNotRepainted) {
