@@ -81,13 +81,15 @@ bool CFunctionResultView::OnToolTipText(int controlId, QString& text) {
 
 void CFunctionResultView::OnSize(int cx, int cy) {
   gui::FormView::OnSize(cx, cy);
-  // Growth is measured from the first size, but never from one below the
-  // template's: a pane that starts smaller scrolls, and its controls must
-  // not outgrow it once it is enlarged.
-  if (referenceSize_.width() <= 0 && cx > 0) referenceSize_ = QSize(cx, cy).expandedTo(templateSize());
   if (!rectanglesRecorded_) return;
-  const int dx = std::max(0, cx - referenceSize_.width());
-  const int dy = std::max(0, cy - referenceSize_.height());
+  // Growth is measured from the template's size, the size the controls
+  // were laid out for: the pane's first size here is already its full one,
+  // and measured from that the controls would keep their template size in
+  // a pane much wider than the template. A pane smaller than the template
+  // scrolls and leaves the controls as they are.
+  const QSize reference = templateSize();
+  const int dx = std::max(0, cx - reference.width());
+  const int dy = std::max(0, cy - reference.height());
   control(IDC_FUNCTION_RESULT).MoveWindow(listRect_.adjusted(0, 0, dx, dy));
   control(IDC_FUNCTION_NAME).MoveWindow(nameRect_.adjusted(0, 0, dx, 0));
   control(IDC_RETURN_CODE).MoveWindow(returnCodeRect_.adjusted(0, 0, dx, 0));

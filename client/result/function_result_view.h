@@ -3,12 +3,11 @@
 // The result pane (form view on template 2002): the function name, the
 // short form of the return code with its long description as the tool tip
 // of the button beside it, and the result lines in a list in a fixed-width
-// font. The fields and the list grow with the pane but never shrink below
-// their template size.
+// font. The fields and the list fill a pane larger than the template (they
+// keep its margins) and never shrink below their template size.
 
 #include <QFont>
 #include <QRect>
-#include <QSize>
 #include <QString>
 
 #include "gui/form_view.h"
@@ -34,9 +33,6 @@ class CFunctionResultView : public gui::FormView {
  private:
   QString detailText_;
   QFont listFont_;
-  // The pane's size when it was first sized (invalid until then); growth
-  // is measured from it.
-  QSize referenceSize_;
   // The controls' places at the initial update, in view coordinates.
   bool rectanglesRecorded_ = false;
   QRect nameRect_;

@@ -7,7 +7,9 @@
 #include <QWidget>
 #include <memory>
 
+#include "gui/dialog_units.h"
 #include "gui/list_box.h"
+#include "gui/resources.h"
 #include "gui/testing/testing.h"
 #include "resources/quillon_resources.h"
 #include "resources/resource_ids.h"
@@ -130,23 +132,40 @@ TEST_F(FunctionResultViewTest, ShowsResultCodeTextsWithTheirDescriptions) {
   }
 }
 
-TEST_F(FunctionResultViewTest, ControlsGrowWithThePaneButNeverShrinkBelowTheTemplate) {
-  const QSize start = view->widget()->size();
-  const QRect name = rectOf(IDC_FUNCTION_NAME);
-  const QRect code = rectOf(IDC_RETURN_CODE);
-  const QRect button = rectOf(IDC_RETURN_CODE_DETAILS);
-  const QRect list = rectOf(IDC_FUNCTION_RESULT);
+TEST_F(FunctionResultViewTest, ControlsFillThePaneButNeverShrinkBelowTheTemplate) {
+  // Where the template puts the controls, in pixels of its font.
+  const gui::DialogTemplate* form = gui::Resources::instance().dialog(IDD_FUNCTION_RESULT);
+  ASSERT_NE(form, nullptr);
+  const gui::DialogUnits units(gui::DialogUnits::templateFont(form->font));
+  const QRect name = units.toPixels({100, 7, 231, 12});
+  const QRect code = units.toPixels({100, 26, 231, 12});
+  const QRect button = units.toPixels({335, 26, 14, 14});
+  const QRect list = units.toPixels({100, 45, 231, 60});
+  const QSize formSize = view->templateSize();
+  EXPECT_EQ(formSize, units.toPixels(356, 112));
 
-  resizePane(start.width() + 120, start.height() + 40);
-  EXPECT_EQ(rectOf(IDC_FUNCTION_NAME), name.adjusted(0, 0, 120, 0));
-  EXPECT_EQ(rectOf(IDC_RETURN_CODE), code.adjusted(0, 0, 120, 0));
-  EXPECT_EQ(rectOf(IDC_RETURN_CODE_DETAILS), button.translated(120, 0));
-  EXPECT_EQ(rectOf(IDC_FUNCTION_RESULT), list.adjusted(0, 0, 120, 40));
-
-  resizePane(view->templateSize().width() / 2, view->templateSize().height() / 2);
-  EXPECT_EQ(rectOf(IDC_FUNCTION_NAME), name);
-  EXPECT_EQ(rectOf(IDC_RETURN_CODE_DETAILS), button);
-  EXPECT_EQ(rectOf(IDC_FUNCTION_RESULT), list);
+  struct Case {
+    QSize pane;
+    int dx;  // how much wider (and taller, dy) than in the template
+    int dy;
+  };
+  const Case cases[] = {
+      {formSize + QSize(120, 40), 120, 40},
+      {formSize, 0, 0},
+      {formSize + QSize(300, 0), 300, 0},
+      {QSize(formSize.width() + 50, formSize.height() / 2), 50, 0},
+      // Smaller than the template: the pane scrolls, nothing shrinks.
+      {formSize / 2, 0, 0},
+      {formSize + QSize(500, 200), 500, 200},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(QStringLiteral("%1 x %2").arg(c.pane.width()).arg(c.pane.height()).toStdString());
+    resizePane(c.pane.width(), c.pane.height());
+    EXPECT_EQ(rectOf(IDC_FUNCTION_NAME), name.adjusted(0, 0, c.dx, 0));
+    EXPECT_EQ(rectOf(IDC_RETURN_CODE), code.adjusted(0, 0, c.dx, 0));
+    EXPECT_EQ(rectOf(IDC_RETURN_CODE_DETAILS), button.translated(c.dx, 0));
+    EXPECT_EQ(rectOf(IDC_FUNCTION_RESULT), list.adjusted(0, 0, c.dx, c.dy));
+  }
 }
 
 }  // namespace
