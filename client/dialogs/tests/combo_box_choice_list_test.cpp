@@ -9,7 +9,9 @@
 #include "dialogs/combo_box_choice_list.h"
 #include "format/choice_fillers.h"
 #include "format/code_text.h"
+#include "format/tests/fake_enum_string.h"
 #include "gui/testing/testing.h"
+#include "session_double.h"
 
 namespace {
 
@@ -29,6 +31,51 @@ TEST(ComboBoxChoiceList, TakesTheValueTypesWithTheirCodesAndShowsTheSelection) {
     for (int i = 0; i < list.count(); ++i) {
       EXPECT_EQ(box.itemText(i).toStdString(), VarTypeName(static_cast<VARTYPE>(list.itemData(i))));
     }
+  }
+}
+
+TEST(ComboBoxChoiceList, TakesLocalesWithTheirIdsAndSelectsThePreselectedOneOrNone) {
+  const LCID locales[] = {0x409, 0x407, 0x40C};
+  struct Case {
+    bool sorted;
+    LCID preselected;
+    bool found;
+  };
+  const Case cases[] = {{false, 0x407, true}, {true, 0x407, true}, {true, 0x40C, true}, {false, 0x411, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.sorted ? "sorted " : "unsorted ") << std::hex << c.preselected);
+    QComboBox box;
+    box.setProperty("gui.sorted", c.sorted);
+    ComboBoxChoiceList list{gui::ComboBox(&box)};
+    FillLocaleList(list, 3, locales, c.preselected);
+    ASSERT_EQ(list.count(), 3);
+    for (int i = 0; i < list.count(); ++i) {
+      EXPECT_EQ(box.itemText(i).toStdString(), LocaleText(static_cast<LCID>(list.itemData(i))));
+    }
+    if (c.found) {
+      EXPECT_EQ(list.itemData(box.currentIndex()), c.preselected);
+      EXPECT_EQ(box.currentText().toStdString(), LocaleText(c.preselected));
+    } else {
+      EXPECT_EQ(box.currentIndex(), -1);
+    }
+  }
+}
+
+TEST(ComboBoxChoiceList, TakesAServersStringsAndSelectsTheFirstEntryShown) {
+  testing_support::SessionDouble session;
+  for (bool sorted : {false, true}) {
+    SCOPED_TRACE(sorted ? "sorted" : "unsorted");
+    QComboBox box;
+    box.setProperty("gui.sorted", sorted);
+    ComboBoxChoiceList list{gui::ComboBox(&box)};
+    auto* paths = new format::testing::FakeEnumString({u"Line2", u"Line1", u"Gr\u00FCn"});
+    paths->AddRef();  // the filler takes this reference over
+    FillListFromEnum(list, paths, session);
+    const QStringList expected =
+        sorted ? QStringList{"Gr\u00FCn", "Line1", "Line2"} : QStringList{"Line2", "Line1", "Gr\u00FCn"};
+    ASSERT_EQ(list.count(), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(box.itemText(i), expected[i]);
+    EXPECT_EQ(box.currentIndex(), 0);
   }
 }
 
