@@ -108,6 +108,12 @@ TEST_F(MainWindowTest, AFailedConnectionAddsItsOwnMessageAfterTheReason) {
     modalScript().expectMessageBox(gui::IDOK);  // the reason, from the session
     modalScript().expectMessageBox(gui::IDOK, c.message);
     EXPECT_TRUE(triggerAction(*frame, ID_CONNECT));
+    // The reason carries the title of the window the user works in, the
+    // summary the program's name.
+    ASSERT_EQ(modalScript().messageBoxes().size(), 2u);
+    EXPECT_EQ(modalScript().messageBoxes()[0].caption, "Quillon");
+    EXPECT_EQ(modalScript().messageBoxes()[1].caption, gui::Application::appName());
+    EXPECT_EQ(modalScript().messageBoxes()[1].buttons(), gui::MB_OK);
     modalScript().verifyAndReset();
     EXPECT_EQ(frame->GetWindowText(), "Quillon");
     EXPECT_EQ(frame->session().GetServer(), nullptr);
