@@ -9,6 +9,7 @@
 
 #include "com/allocator.h"
 #include "gui/message_box.h"
+#include "gui/modal_seam.h"
 #include "gui/resources.h"
 #include "opc/opcda.h"
 #include "resources/resource_ids.h"
@@ -94,7 +95,11 @@ bool CMainWindow::OnCreateClient() {
 }
 
 void CMainWindow::OnTimer(UINT_PTR id) {
-  if (id == kStatusTimer) PollServerStatus();
+  // The timer also fires inside the modal loop of an open dialog or message
+  // box. A failed poll there would disconnect while the command that opened
+  // it still holds the server's interfaces, so the poll waits until the
+  // user has answered.
+  if (id == kStatusTimer && gui::ModalSeam::runningCount() == 0) PollServerStatus();
   gui::FrameWindow::OnTimer(id);
 }
 

@@ -137,5 +137,24 @@ TEST_F(ServerStateTest, AFailedPollDisconnectsAndThenTellsTheUser) {
   EXPECT_EQ(modalScript().messageBoxes().size(), 1u);
 }
 
+TEST_F(ServerStateTest, ThePollWaitsWhileADialogIsOpen) {
+  // The server's status requests fail from the fifth on; connecting made the first.
+  startConnected("Pelkor.DataSample.FailingStatus");
+  modalScript().expectDialog(IDD_ABOUTBOX, [this](gui::testing::DialogDriver& d) {
+    poll(5);
+    EXPECT_NE(frame->session().GetServer(), nullptr);
+    d.press(gui::IDOK);
+  });
+  ASSERT_TRUE(gui::testing::triggerAction(*frame, gui::ID_APP_ABOUT));
+  // Requests two to four still succeed: none was made while the dialog was open.
+  poll(3);
+  EXPECT_NE(frame->session().GetServer(), nullptr);
+  EXPECT_TRUE(modalScript().messageBoxes().empty());
+
+  modalScript().expectMessageBox(gui::IDOK);
+  poll(1);
+  EXPECT_EQ(frame->session().GetServer(), nullptr);
+}
+
 }  // namespace
 }  // namespace quillon::testing

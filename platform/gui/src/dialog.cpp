@@ -37,6 +37,7 @@ INT_PTR Dialog::DoModal() {
   ended_ = false;
   result_ = IDCANCEL;
   running_ = true;
+  const ModalSeam::Running interaction;
   ModalStack::instance().push(this);
 
   OnInitDialog();

@@ -144,7 +144,11 @@ UINT Menu::TrackPopupMenu(UINT flags, int x, int y, Window* target) {
   auto* menu = qobject_cast<QMenu*>(widget_.data());
   if (menu == nullptr) return 0;
   PopupMenuRequest request{menu, QPoint(x, y), target};
-  const UINT chosen = ModalSeam::current().runPopupMenu(request);
+  UINT chosen = 0;
+  {
+    const ModalSeam::Running interaction;
+    chosen = ModalSeam::current().runPopupMenu(request);
+  }
   if (chosen == 0 || (flags & TPM_RETURNCMD)) return chosen;
   if (target != nullptr) target->SendMessage(WM_COMMAND, MakeCommandParam(chosen), 0);
   return 1;

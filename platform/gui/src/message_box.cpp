@@ -12,6 +12,7 @@ int MessageBox(Window* owner, const QString& text, const QString& caption, UINT 
   request.caption = caption.isEmpty() ? Application::appName() : caption;
   request.type = type;
   request.owner = owner != nullptr ? owner : GetActiveWindow();
+  const ModalSeam::Running interaction;
   return ModalSeam::current().runMessageBox(request);
 }
 

@@ -6,6 +6,7 @@ namespace gui {
 namespace {
 
 ModalSeam* installedSeam = nullptr;
+int running = 0;
 
 }  // namespace
 
@@ -24,5 +25,11 @@ ModalSeam& ModalSeam::current() {
 }
 
 void ModalSeam::install(ModalSeam* seam) { installedSeam = seam; }
+
+int ModalSeam::runningCount() { return running; }
+
+ModalSeam::Running::Running() { ++running; }
+
+ModalSeam::Running::~Running() { --running; }
 
 }  // namespace gui

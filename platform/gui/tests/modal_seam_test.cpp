@@ -303,5 +303,44 @@ TEST_F(ModalSeamTest, PopupMenusAreScriptedAndSendTheChosenCommand) {
   EXPECT_EQ(target.chosen, 1);
 }
 
+// A seam that notes how many interactions are running whenever it is asked
+// to run one; a dialog opens a message box from inside, as dialogs do.
+class CountingSeam : public ModalSeam {
+ public:
+  std::vector<int> counts;
+
+  int runDialog(Dialog& dialog) override {
+    counts.push_back(runningCount());
+    MessageBox("From inside the dialog", MB_OK);
+    dialog.EndDialog(IDOK);
+    return IDOK;
+  }
+  int runMessageBox(const MessageBoxRequest&) override {
+    counts.push_back(runningCount());
+    return IDOK;
+  }
+  UINT runPopupMenu(const PopupMenuRequest&) override {
+    counts.push_back(runningCount());
+    return 0;
+  }
+};
+
+TEST_F(ModalSeamTest, CountsTheInteractionsThatWaitForTheUserNestedOnesIncluded) {
+  CountingSeam seam;
+  ModalSeam::install(&seam);
+  struct Restore {
+    ~Restore() { ModalSeam::install(&modalScript()); }
+  } restore;
+  EXPECT_EQ(ModalSeam::runningCount(), 0);
+  MessageBox("Alone", MB_OK);
+  ConnectDialog dialog;
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  Menu menu;
+  ASSERT_TRUE(menu.LoadMenu(test::kFrameId));
+  menu.GetSubMenu(2).TrackPopupMenu(TPM_RETURNCMD, 10, 10, nullptr);
+  EXPECT_EQ(seam.counts, (std::vector<int>{1, 1, 2, 1}));
+  EXPECT_EQ(ModalSeam::runningCount(), 0);
+}
+
 }  // namespace
 }  // namespace gui

@@ -51,6 +51,22 @@ class ModalSeam {
   static ModalSeam& current();
   // Installs a seam (not owned); nullptr brings back the modal loop.
   static void install(ModalSeam* seam);
+
+  // How many modal interactions (dialogs, message boxes, pop-up menus) are
+  // waiting for the user now, nested ones included. Timers and posted
+  // messages still run meanwhile, inside the modal loop; work that must not
+  // pull state from under an open interaction asks this first.
+  // User-interface thread only.
+  static int runningCount();
+
+  // Counts one interaction as running for as long as it lives.
+  class Running {
+   public:
+    Running();
+    ~Running();
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+  };
 };
 
 }  // namespace gui
