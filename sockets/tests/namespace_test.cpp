@@ -25,14 +25,24 @@ namespace {
 
 constexpr const char kSkipPrefix[] = "skip: ";
 
+// The message that makes the test skip itself, with the reason.
+std::string skipBecause(const std::string& reason) {
+  std::string message = kSkipPrefix;
+  message.append(reason);
+  return message;
+}
+
 // Enters a new network namespace: directly with the privilege for it,
 // otherwise inside a new user namespace.
 std::string enterNetworkNamespace() {
   if (unshare(CLONE_NEWNET) == 0) return {};
   int direct = errno;
   if (unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0) return {};
-  return std::string(kSkipPrefix) + "cannot create a network namespace (" + std::strerror(direct) + ", and " +
-         std::strerror(errno) + " for a user namespace): no privilege for it here";
+  int viaUserNamespace = errno;
+  std::string reason = "cannot create a network namespace (";
+  reason.append(std::strerror(direct)).append(", and ").append(std::strerror(viaUserNamespace));
+  reason.append(" for a user namespace): no privilege for it here");
+  return skipBecause(reason);
 }
 
 std::string bringUpLoopback(bool defaultRouteThroughLoopback) {
@@ -127,7 +137,7 @@ TEST(NetworkNamespace, NamesNobodyKnowsAreNotFound) {
     if (info.addressLength != 0 || info.name != nullptr) return std::string("the host info was not emptied");
     uint32_t replyTime = 0xDEAD;
     result = SysSockPing("no-such-host.invalid", 500, &replyTime);
-    if (result == RESULT_FAILED) return std::string(kSkipPrefix) + "ICMP is unavailable in the namespace";
+    if (result == RESULT_FAILED) return skipBecause("ICMP is unavailable in the namespace");
     return expectEqual(result, RESULT_NOT_FOUND, "ping");
   });
 }
@@ -143,7 +153,7 @@ TEST(NetworkNamespace, PingUsesAnIcmpDatagramSocketWhereTheSystemAllowsIt) {
   RUN_IN_NETWORK_NAMESPACE(false, [] {
     int range = open("/proc/sys/net/ipv4/ping_group_range", O_WRONLY);
     if (range < 0 || write(range, "0 2147483647", 12) != 12) {
-      return std::string(kSkipPrefix) + "cannot allow ICMP datagram sockets in the namespace";
+      return skipBecause("cannot allow ICMP datagram sockets in the namespace");
     }
     close(range);
     gantrel::SystemCalls calls = gantrel::realSystemCalls();
