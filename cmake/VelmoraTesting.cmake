@@ -14,6 +14,11 @@ include(GoogleTest)
 # test binaries labelled "concurrency" and what they link.
 add_custom_target(concurrency-tests)
 
+# Test code is compiled without optimisation: it runs for moments, and
+# optimising it would take half of its compile time. The code under test is
+# built as the build type says.
+set(VELMORA_TEST_CODE_OPTIONS -O0)
+
 # velmora_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [NO_MAIN])
 # Builds one test binary and registers its cases with CTest. Tests labelled
 # "concurrency" are also run under ThreadSanitizer by scripts/test.sh.
@@ -24,7 +29,12 @@ function(velmora_add_test)
   if(NOT T_NO_MAIN)
     target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
   endif()
-  velmora_precompile(${T_NAME} ${VELMORA_TEST_PRECOMPILED_HEADERS})
+  _velmora_links_qt(links_qt ${T_LIBS})
+  if(links_qt)
+    velmora_use_precompiled_headers(${T_NAME} QT_TEST)
+  else()
+    velmora_use_precompiled_headers(${T_NAME} TEST)
+  endif()
   if("concurrency" IN_LIST T_LABELS)
     add_dependencies(concurrency-tests ${T_NAME})
   endif()
