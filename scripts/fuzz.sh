@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # fuzz.sh [build-dir [cmake options...]]: builds the libFuzzer targets with
-# clang-14 under AddressSanitizer and runs each for FUZZ_SECONDS (default 60)
-# from its seed corpus, FUZZ_JOBS (default: one per core) at a time. A crash,
-# leak or sanitizer report fails the run.
+# clang-14 under AddressSanitizer and runs each from its seed corpus,
+# FUZZ_JOBS (default: one per core) at a time. The decoder of what servers send
+# (fuzz_decode_stream) runs for FUZZ_SECONDS (default 60), the others for
+# FUZZ_SHORT_SECONDS (default 20), so that on two cores the others take turns
+# beside it. A crash, leak or sanitizer report fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$root/build/fuzz}
 shift || true
 seconds=${FUZZ_SECONDS:-60}
+short_seconds=${FUZZ_SHORT_SECONDS:-20}
+long_targets=(fuzz_decode_stream)
 parallel=${FUZZ_JOBS:-$(nproc)}
 mkdir -p "$dir"
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -18,8 +22,14 @@ CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWith
 cmake --build "$dir" -j "${JOBS:-$(nproc)}" --target fuzzers
 shopt -s nullglob
 targets=()
+# The long runs start first.
 for t in "$dir"/fuzz/fuzz_*; do
-  [ -x "$t" ] && [ -f "$t" ] && targets+=("$t")
+  [ -x "$t" ] && [ -f "$t" ] || continue
+  if [[ " ${long_targets[*]} " == *" $(basename "$t") "* ]]; then
+    targets=("$t" "${targets[@]}")
+  else
+    targets+=("$t")
+  fi
 done
 if [ ${#targets[@]} -eq 0 ]; then
   echo "no fuzz targets yet"
@@ -29,19 +39,20 @@ fi
 # Each target runs in the background with its output in a log; its exit
 # status lands in a file, so that none is lost however the runs interleave.
 run_target() {
-  local t=$1 name corpus seeds
+  local t=$1 name corpus seeds time=$short_seconds
   name=$(basename "$t")
+  [[ " ${long_targets[*]} " == *" $name "* ]] && time=$seconds
   corpus="$dir/corpus/$name"
   seeds="$root/fuzz/corpus/${name#fuzz_}"
   mkdir -p "$corpus"
   [ -d "$seeds" ] || seeds=
   local status=0
-  "$t" -max_total_time="$seconds" -print_final_stats=1 "$corpus" ${seeds:+"$seeds"} \
+  "$t" -max_total_time="$time" -print_final_stats=1 "$corpus" ${seeds:+"$seeds"} \
     >"$dir/$name.log" 2>&1 || status=$?
   echo "$status" >"$dir/$name.status"
 }
 rm -f "$dir"/*.status
-echo "-- ${#targets[@]} targets for ${seconds}s each, $parallel at a time"
+echo "-- ${#targets[@]} targets, ${long_targets[*]} for ${seconds}s, the others for ${short_seconds}s, $parallel at a time"
 for t in "${targets[@]}"; do
   while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n || true; done
   run_target "$t" &

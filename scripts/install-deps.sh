@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev xvfb xauth fonts-liberation
   g++-multilib qemu-user
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev lld
   iproute2 util-linux
 )
 

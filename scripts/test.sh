@@ -4,7 +4,7 @@
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer, all tests, leaks checked;
 #   3. ThreadSanitizer, the tests labelled "concurrency";
 #   4. the plug-ins and their tests as a 32-bit build;
-#   5. every libFuzzer target for a bounded time (FUZZ_SECONDS, default 60).
+#   5. every libFuzzer target for a bounded time (see scripts/fuzz.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${BUILD_ROOT:-$root/build}
@@ -18,36 +18,39 @@ export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
 jobs=${JOBS:-$(nproc)}
 # Line tables are enough for the sanitizers' reports and for a backtrace in a
 # debugger; full debug information makes every build about a third slower.
-lean_debug=(-DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
-            -DCMAKE_C_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS_DEBUG=-g1)
+# LLVM's linker links the test programs in a third of the time of the default.
+lean_build=(-DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+            -DCMAKE_C_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS_DEBUG=-g1
+            -DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld
+            -DCMAKE_MODULE_LINKER_FLAGS=-fuse-ld=lld)
 
 started=$SECONDS
 stage() { printf '\n==== %s (at %dm%02ds) ====\n' "$*" $(((SECONDS - started) / 60)) $(((SECONDS - started) % 60)); }
 run_ctest() { local dir=$1; shift; (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 600 "$@"); }
 
 stage "normal build"
-"$root/scripts/build.sh" "$out/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lean_debug[@]}"
+"$root/scripts/build.sh" "$out/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lean_build[@]}"
 run_ctest "$out/release"
 
 stage "AddressSanitizer + UndefinedBehaviorSanitizer"
 "$root/scripts/build.sh" "$out/asan" -DCMAKE_BUILD_TYPE=Debug \
-  -DVELMORA_SANITIZE=address,undefined -DVELMORA_BUILD_BENCHMARKS=OFF "${lean_debug[@]}"
+  -DVELMORA_SANITIZE=address,undefined -DVELMORA_BUILD_BENCHMARKS=OFF "${lean_build[@]}"
 run_ctest "$out/asan"
 
 stage "ThreadSanitizer (concurrency tests)"
 # Only the tests labelled "concurrency" and what they need are built here.
 cmake -S "$root" -B "$out/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELMORA_SANITIZE=thread -DVELMORA_BUILD_BENCHMARKS=OFF "${lean_debug[@]}"
+  -DVELMORA_SANITIZE=thread -DVELMORA_BUILD_BENCHMARKS=OFF "${lean_build[@]}"
 cmake --build "$out/tsan" -j "$jobs" --target concurrency-tests
 run_ctest "$out/tsan" -L concurrency
 
 stage "32-bit plug-ins"
 "$root/scripts/build.sh" "$out/m32" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELMORA_PLUGINS_ONLY=ON -DVELMORA_BUILD_BENCHMARKS=OFF "${lean_debug[@]}" \
+  -DVELMORA_PLUGINS_ONLY=ON -DVELMORA_BUILD_BENCHMARKS=OFF "${lean_build[@]}" \
   -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32
 run_ctest "$out/m32"
 
 stage "fuzzing"
-"$root/scripts/fuzz.sh" "$out/fuzz" "${lean_debug[@]}"
+"$root/scripts/fuzz.sh" "$out/fuzz" "${lean_build[@]}"
 
 stage "all tests passed"
