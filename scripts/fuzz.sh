@@ -12,6 +12,7 @@ shift || true
 seconds=${FUZZ_SECONDS:-60}
 short_seconds=${FUZZ_SHORT_SECONDS:-20}
 long_targets=(fuzz_decode_stream)
+is_long_target() { [[ " ${long_targets[*]} " == *" $1 "* ]]; }
 parallel=${FUZZ_JOBS:-$(nproc)}
 mkdir -p "$dir"
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -25,7 +26,7 @@ targets=()
 # The long runs start first.
 for t in "$dir"/fuzz/fuzz_*; do
   [ -x "$t" ] && [ -f "$t" ] || continue
-  if [[ " ${long_targets[*]} " == *" $(basename "$t") "* ]]; then
+  if is_long_target "$(basename "$t")"; then
     targets=("$t" "${targets[@]}")
   else
     targets+=("$t")
@@ -41,7 +42,7 @@ fi
 run_target() {
   local t=$1 name corpus seeds time=$short_seconds
   name=$(basename "$t")
-  [[ " ${long_targets[*]} " == *" $name "* ]] && time=$seconds
+  if is_long_target "$name"; then time=$seconds; fi
   corpus="$dir/corpus/$name"
   seeds="$root/fuzz/corpus/${name#fuzz_}"
   mkdir -p "$corpus"

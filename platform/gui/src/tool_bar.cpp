@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kButtonIdProperty = "gui.commandId";
 
+UINT buttonId(const QAction* button) { return button->property(kButtonIdProperty).toUInt(); }
+
 }  // namespace
 
 bool ToolBar::Create(FrameWindow* frame, UINT resourceId) {
@@ -71,12 +73,14 @@ int ToolBar::GetCount() const { return static_cast<int>(buttonActions().size());
 UINT ToolBar::GetItemID(int index) const {
   const QList<QAction*> buttons = buttonActions();
   if (index < 0 || index >= buttons.size()) return ID_SEPARATOR;
-  return buttons[index]->property(kButtonIdProperty).toUInt();
+  return buttonId(buttons[index]);
 }
 
 int ToolBar::CommandToIndex(UINT id) const {
-  for (int i = 0; i < GetCount(); ++i) {
-    if (id != ID_SEPARATOR && GetItemID(i) == id) return i;
+  if (id == ID_SEPARATOR) return -1;
+  const QList<QAction*> buttons = buttonActions();
+  for (int i = 0; i < buttons.size(); ++i) {
+    if (buttonId(buttons[i]) == id) return i;
   }
   return -1;
 }
@@ -87,10 +91,11 @@ QAction* ToolBar::buttonAction(UINT id) const {
 }
 
 void ToolBar::OnUpdateCmdUI(CommandTarget& target, bool disableIfNoHandler) {
-  for (int i = 0; i < GetCount(); ++i) {
-    const UINT id = GetItemID(i);
+  const QList<QAction*> buttons = buttonActions();
+  for (int i = 0; i < buttons.size(); ++i) {
+    const UINT id = buttonId(buttons[i]);
     if (id == ID_SEPARATOR) continue;
-    ActionCmdUI ui(id, i, buttonActions()[i]);
+    ActionCmdUI ui(id, i, buttons[i]);
     runCommandUpdate(ui, target, disableIfNoHandler);
   }
 }
