@@ -42,3 +42,18 @@ if(VELMORA_32BIT AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
     endif()
   endif()
 endif()
+
+# ccache keeps the objects of earlier builds, so a rebuild after a small change
+# (or a CI run on the machine that just built the same tree) compiles only what
+# changed. The sloppiness lets it cache the units that use precompiled headers;
+# the base folder and the unhashed working folder let two checkouts of the tree
+# share the cached objects.
+find_program(VELMORA_CCACHE ccache)
+if(VELMORA_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(_launcher ${CMAKE_COMMAND} -E env
+      CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+      CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_NOHASHDIR=1
+      ${VELMORA_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${_launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${_launcher})
+endif()

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev xvfb xauth fonts-liberation
   g++-multilib qemu-user
   clang-14 libclang-rt-14-dev lld
-  iproute2 util-linux
+  iproute2 util-linux ccache
 )
 
 missing=()
