@@ -26,16 +26,19 @@ Class classOf(VARTYPE type) {
 
 // Rows are the source class, columns the target class. A null, an error
 // code or an interface has no text or number form: the caller sees
-// DISP_E_TYPEMISMATCH rather than a made-up value.
+// DISP_E_TYPEMISMATCH rather than a made-up value. Every value but an error
+// code may be dropped to VT_NULL or VT_EMPTY, except that a null does not
+// become empty: it stands for a value that is missing, not for one that was
+// never set.
 constexpr Route kRoutes[kClassCount][kClassCount] = {
     //            to Empty            Null              Number            Text              Error             Interface
     /* Empty */ {Route::Copy, Route::MakeNull, Route::Numeric, Route::ToText, Route::Mismatch, Route::Mismatch},
-    /* Null */ {Route::MakeEmpty, Route::Copy, Route::Mismatch, Route::Mismatch, Route::Mismatch, Route::Mismatch},
-    /* Number */ {Route::MakeEmpty, Route::Mismatch, Route::Numeric, Route::ToText, Route::Mismatch, Route::Mismatch},
-    /* Text */ {Route::MakeEmpty, Route::Mismatch, Route::FromText, Route::Copy, Route::Mismatch, Route::Mismatch},
-    /* Error */ {Route::MakeEmpty, Route::Mismatch, Route::Mismatch, Route::Mismatch, Route::Copy, Route::Mismatch},
+    /* Null */ {Route::Mismatch, Route::Copy, Route::Mismatch, Route::Mismatch, Route::Mismatch, Route::Mismatch},
+    /* Number */ {Route::MakeEmpty, Route::MakeNull, Route::Numeric, Route::ToText, Route::Mismatch, Route::Mismatch},
+    /* Text */ {Route::MakeEmpty, Route::MakeNull, Route::FromText, Route::Copy, Route::Mismatch, Route::Mismatch},
+    /* Error */ {Route::Mismatch, Route::Mismatch, Route::Mismatch, Route::Mismatch, Route::Copy, Route::Mismatch},
     /* Interface */
-    {Route::MakeEmpty, Route::Mismatch, Route::Mismatch, Route::Mismatch, Route::Mismatch, Route::Interface},
+    {Route::MakeEmpty, Route::MakeNull, Route::Mismatch, Route::Mismatch, Route::Mismatch, Route::Interface},
 };
 
 }  // namespace

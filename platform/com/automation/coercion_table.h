@@ -8,8 +8,8 @@ namespace com::automation {
 
 enum class Route {
   Copy,       // same type
-  MakeEmpty,  // anything scalar becomes VT_EMPTY
-  MakeNull,   // VT_EMPTY becomes VT_NULL
+  MakeEmpty,  // a value dropped to VT_EMPTY
+  MakeNull,   // a value dropped to VT_NULL
   ToText,     // a number, date, boolean or VT_EMPTY shown as text
   FromText,   // text read as a number, date or boolean
   Numeric,    // between numbers, dates, booleans (VT_EMPTY reads as zero)

@@ -256,6 +256,9 @@ bool assembleDate(const std::vector<const Token*>& numbers, int namedMonth, cons
 HRESULT parseDate(std::u16string_view text, const LocaleFormats& locale, DATE* value) {
   std::vector<Token> tokens;
   if (!tokenize(text, &tokens) || tokens.empty()) return DISP_E_TYPEMISMATCH;
+  // A leading minus is a sign, not a separator: "-2.5" is a negative number,
+  // and reading it as the fifth of February would drop the sign unseen.
+  if (tokens.front().kind == Token::Separator && tokens.front().text == u"-") return DISP_E_TYPEMISMATCH;
   std::vector<bool> used(tokens.size(), false);
   std::optional<TimeOfDay> time;
   if (!extractTime(tokens, locale, &used, &time)) return DISP_E_TYPEMISMATCH;

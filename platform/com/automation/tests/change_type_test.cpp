@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "bstr_holder.h"
@@ -200,7 +201,7 @@ TEST(ChangeType, InterfacesConvertOnlyToEachOther) {
   EXPECT_EQ(result.pdispVal, &dispatch);
   EXPECT_EQ(dispatch.extraReferences(), 1u);
   VariantClear(&result);
-  for (VARTYPE type : {VT_BSTR, VT_I4, VT_BOOL, VT_NULL}) {
+  for (VARTYPE type : {VT_BSTR, VT_I4, VT_BOOL}) {
     EXPECT_EQ(VariantChangeTypeEx(&result, &value, kEnglishUs, 0, type), DISP_E_TYPEMISMATCH) << type;
   }
   value.punkVal = &plain;
@@ -208,6 +209,64 @@ TEST(ChangeType, InterfacesConvertOnlyToEachOther) {
   ASSERT_EQ(VariantChangeTypeEx(&result, &value, kEnglishUs, 0, VT_EMPTY), S_OK);
   EXPECT_EQ(dispatch.extraReferences(), 0u);
   EXPECT_EQ(plain.extraReferences(), 0u);
+}
+
+// Dropping a value to VT_NULL or VT_EMPTY, and text that only looks like a
+// date: what the platform answers for each source type.
+TEST(ChangeType, NullEmptyAndSignedDateTexts) {
+  CountedObject object;
+  VARIANT dispatch = Empty();
+  dispatch.vt = VT_DISPATCH;
+  dispatch.pdispVal = &object;
+  VARIANT unknown = Empty();
+  unknown.vt = VT_UNKNOWN;
+  unknown.punkVal = &object;
+  // Every scalar type a VARIANT holds, VT_EMPTY to VT_UINT.
+  const VARIANT sources[] = {Empty(), Null(),      I2(-2),     I4(-4),  R4(1.5f),   R8(2.5),    Cy(12345),
+                             Date(45000), text(u"x"), dispatch, Error(5), Bool(true), unknown,  Dec(7, 0, 1),
+                             I1(-1),      UI1(1),    UI2(2),     UI4(4),  I8(-8),     UI8(8),     Int(-3),
+                             UInt(3)};
+  struct Case {
+    VARIANT source;
+    VARTYPE to;
+    HRESULT result;
+    VARIANT expected;
+  };
+  std::vector<Case> cases;
+  for (const VARIANT& source : sources) {
+    const bool isError = source.vt == VT_ERROR;
+    cases.push_back({source, VT_NULL, isError ? DISP_E_TYPEMISMATCH : S_OK, isError ? Empty() : Null()});
+    const bool toEmpty = !isError && source.vt != VT_NULL;
+    cases.push_back({source, VT_EMPTY, toEmpty ? S_OK : DISP_E_TYPEMISMATCH, Empty()});
+  }
+  // A leading sign makes a number, never a date; the sign is not dropped.
+  for (const char16_t* signedText : {u"-2.5", u" -2.5", u"+2.5", u"-2/5/2023"}) {
+    cases.push_back({text(signedText), VT_DATE, DISP_E_TYPEMISMATCH, Empty()});
+  }
+  cases.push_back({text(u"-2.5"), VT_R8, S_OK, R8(-2.5)});
+  cases.push_back({text(u"2-5-2023"), VT_DATE, S_OK, Date(44962)});
+
+  for (const auto& c : cases) {
+    SCOPED_TRACE(describe(c.source) + " to type " + std::to_string(c.to));
+    VARIANT result = text(u"before");
+    EXPECT_EQ(VariantChangeTypeEx(&result, &c.source, kEnglishUs, 0, c.to), c.result);
+    if (c.result == S_OK) {
+      EXPECT_TRUE(sameValue(result, c.expected)) << describe(result);
+    } else {
+      EXPECT_EQ(textOf(result.bstrVal), u"before");
+    }
+    VariantClear(&result);
+  }
+  // Nothing held a reference to the interface it dropped.
+  EXPECT_EQ(object.extraReferences(), 0u);
+  // Each text is freed once, however many cases share it.
+  std::vector<BSTR> texts;
+  for (const auto& c : cases) {
+    if (c.source.vt == VT_BSTR && std::find(texts.begin(), texts.end(), c.source.bstrVal) == texts.end()) {
+      texts.push_back(c.source.bstrVal);
+    }
+  }
+  for (BSTR value : texts) SysFreeString(value);
 }
 
 TEST(ChangeType, TextNeedsAKnownLocaleButNumbersDoNot) {
