@@ -36,6 +36,7 @@ CMainWindow::CMainWindow() {
   mapUpdateCommand(ID_DISCONNECT, &CMainWindow::OnUpdateConnected);
   mapCommand(ID_REFRESH_PUBLIC_GROUP, &CMainWindow::OnRefreshPublicGroup);
   mapUpdateCommand(ID_REFRESH_PUBLIC_GROUP, &CMainWindow::OnUpdateConnected);
+  mapServerCommands();
 
   // Each interface pop-up is enabled while the session holds its interface;
   // the pop-up is found through its first command.

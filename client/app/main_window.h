@@ -43,6 +43,9 @@ class CMainWindow : public gui::FrameWindow {
   CGroupView* publicGroupView() const { return publicGroups_; }
   CGroupView* privateGroupView() const { return privateGroups_; }
   CServerStatusBar& serverStatusBar() { return statusBar_; }
+  // Rebuilds the group pane of a scope (CGroupView::kPublicScope or
+  // kPrivateScope) after a command changed the server's groups.
+  void RefreshGroupPane(int scope);
   const CShutdownConnection& shutdownConnection() const { return shutdownConnection_; }
 
  protected:
@@ -59,6 +62,10 @@ class CMainWindow : public gui::FrameWindow {
   // The name under which the window title shows a connection.
   static std::string ConnectionName(const std::string& machine, const std::string& progId);
   void SendClientName();
+
+  // The server-level commands of the interface pop-ups
+  // (main_window_commands.cpp).
+  void mapServerCommands();
 
   // Enabling (main_window.cpp).
   void OnUpdateConnect(gui::CmdUI* ui);
