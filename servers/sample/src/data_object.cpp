@@ -4,6 +4,8 @@
 // results in that format. The data object hands out no data of its own
 // (GetData and friends are not implemented).
 
+#include <algorithm>
+
 #include "com/data_enumerators.h"
 #include "group.h"
 #include "task_memory.h"
@@ -49,6 +51,7 @@ HRESULT Group::EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) {
   if (formats == nullptr) return E_POINTER;
   *formats = nullptr;
   if (direction != DATADIR_GET) return E_NOTIMPL;
+  if (!attached()) return E_FAIL;
   return guarded([&] {
     std::vector<com::StoredFormat> all;
     for (StreamFormat format : {StreamFormat::Data, StreamFormat::DataTime, StreamFormat::WriteComplete}) {
@@ -83,22 +86,27 @@ HRESULT Group::DAdvise(FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* 
 }
 
 HRESULT Group::DUnadvise(DWORD connection) {
+  if (!attached()) return E_FAIL;
   com::Ptr<IAdviseSink> leaving;  // released after the lock: the sink may call back
-  std::lock_guard lock(state_->mutex);
-  auto& connections = state_->connections;
-  for (auto it = connections.begin(); it != connections.end(); ++it) {
-    if (it->connection == connection) {
-      leaving = std::move(it->sink);
-      connections.erase(it);
-      return S_OK;
-    }
+  {
+    std::lock_guard lock(state_->mutex);
+    auto& connections = state_->connections;
+    auto found = std::find_if(connections.begin(), connections.end(),
+                              [&](const AdviseConnection& candidate) { return candidate.connection == connection; });
+    if (found == connections.end()) return OLE_E_NOCONNECTION;
+    leaving = std::move(found->sink);
+    connections.erase(found);
   }
-  return OLE_E_NOCONNECTION;
+  // A callback already on its way to the sink returns before the sink is
+  // the client's alone again.
+  state_->waitForCallbacks();
+  return S_OK;
 }
 
 HRESULT Group::EnumDAdvise(IEnumSTATDATA** connections) {
   if (connections == nullptr) return E_POINTER;
   *connections = nullptr;
+  if (!attached()) return E_FAIL;
   return guarded([&] {
     std::vector<com::StoredStatData> all;
     {

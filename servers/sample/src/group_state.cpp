@@ -46,6 +46,42 @@ void Delivery::deliver() {
   sink->OnDataChange(&format, &medium);
 }
 
+namespace {
+
+// The group whose callbacks this thread is making, if any.
+thread_local const GroupState* deliveringGroup = nullptr;
+
+}  // namespace
+
+void GroupState::waitForCallbacks() {
+  if (deliveringGroup == this) return;
+  std::lock_guard gate(callbackGate);
+}
+
+bool GroupState::update(SteadyClock::time_point now, std::vector<Delivery>& deliveries,
+                        SteadyClock::time_point& nextWake) {
+  std::lock_guard gate(callbackGate);
+  if (detached) return false;
+  {
+    std::lock_guard lock(mutex);
+    collect(now, deliveries, nextWake);
+  }
+  if (deliveries.empty()) return false;
+  struct Delivering {
+    explicit Delivering(const GroupState* group) { deliveringGroup = group; }
+    ~Delivering() { deliveringGroup = nullptr; }
+  } delivering(this);
+  for (auto& delivery : deliveries) {
+    // A callback may have removed the group; nothing more goes out then.
+    if (detached) break;
+    delivery.deliver();
+  }
+  // The sinks are let go before the gate opens, so that a client that has
+  // ended a connection no longer finds the server holding its sink.
+  deliveries.clear();
+  return true;
+}
+
 GroupState::GroupState(std::shared_ptr<ServerShared> owner, OPCHANDLE handle, GroupSettings initial)
     : server(std::move(owner)), serverHandle(handle), settings(initial), nextUpdate(SteadyClock::now()) {}
 

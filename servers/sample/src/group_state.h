@@ -11,6 +11,14 @@
 // after letting go), so a client may call the server from inside a
 // callback. With it held, a thread may take the value store's lock, never
 // the server's group-table lock.
+//
+// `callbackGate` is held by the update thread while it gathers and makes
+// this group's callbacks (never while it holds another group's gate). A
+// client call after which no callback may arrive (removing the group or
+// items, ending a connection) waits for it once it has changed the state,
+// so that a callback gathered before the change has returned by then. A
+// call made from inside one of this group's callbacks does not wait: the
+// update thread looks at the state again before each further callback.
 
 #include <atomic>
 #include <chrono>
@@ -82,9 +90,22 @@ class GroupState {
   const std::shared_ptr<ServerShared> server;
   const OPCHANDLE serverHandle;
   std::atomic<bool> isPublic{false};
-  // Set when the group was removed with force, or its server went away:
-  // its interfaces then fail with E_FAIL.
+  // Set when the group was removed, or its server went away: its
+  // interfaces then fail with E_FAIL.
   std::atomic<bool> detached{false};
+
+  std::mutex callbackGate;
+
+  // Returns once no callback of this group is under way, or at once on the
+  // update thread inside one of this group's callbacks. Needs neither lock
+  // held.
+  void waitForCallbacks();
+
+  // Update thread: answers the queued asynchronous requests and, when the
+  // group is due, sends the data-change update; lowers nextWake to when
+  // the group is due next. Takes both locks itself. Returns whether any
+  // callback was made.
+  bool update(SteadyClock::time_point now, std::vector<Delivery>& deliveries, SteadyClock::time_point& nextWake);
 
   std::mutex mutex;
   GroupSettings settings;
@@ -102,9 +123,7 @@ class GroupState {
   const AdviseConnection* findConnection(DWORD connection) const;
   bool hasDataConnection() const;
 
-  // Update thread: answers the queued asynchronous requests and, when the
-  // group is due, collects the data-change update. Lowers nextWake to when
-  // the group is due next.
+  // What update() gathers with the lock held.
   void collect(SteadyClock::time_point now, std::vector<Delivery>& deliveries,
                SteadyClock::time_point& nextWake);
 

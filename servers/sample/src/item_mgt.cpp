@@ -152,6 +152,9 @@ HRESULT Group::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppError
       allGood = allGood && errors[index] == S_OK;
     }
   }
+  // An answer gathered before the removal may still be on its way; once it
+  // has arrived, no callback names the removed items.
+  state_->waitForCallbacks();
   configurationChanged();
   *ppErrors = errors.release();
   return allGood ? S_OK : S_FALSE;

@@ -71,6 +71,8 @@ void ServerCore::detach(GroupState& state) {
     connections.swap(state.connections);
     state.pending.clear();
   }
+  // Once the group is gone for its client, no callback of it may follow.
+  state.waitForCallbacks();
 }
 
 void ServerCore::addPublicGroup() {
@@ -131,7 +133,11 @@ HRESULT ServerCore::removeGroup(OPCHANDLE handle, bool force, bool publicGroup) 
   const ULONG references = entry->group->AddRef();
   entry->group->Release();
   const bool inUse = references > 2;
-  if (force) detach(*entry->state);
+  // A client that still holds the group finds it deleted: every call
+  // through it fails from now on, and it goes with the last release. That
+  // also lets its advise sinks go at once, which breaks the cycle of a sink
+  // that holds its group.
+  detach(*entry->state);
   shared->markChanged();
   return inUse && !force ? OPC_S_INUSE : S_OK;
 }

@@ -57,7 +57,8 @@ class ServerCore : public std::enable_shared_from_this<ServerCore> {
                       IUnknown** object, OPCHANDLE* handle);
   // Removes a group: E_INVALIDARG when no group of that kind has the handle,
   // OPC_E_PUBLIC when a public group is removed as a private one,
-  // OPC_S_INUSE when a client still holds the group (unless forced).
+  // OPC_S_INUSE when a client still holds the group (unless forced). A
+  // removed group fails every call its holders make with E_FAIL.
   HRESULT removeGroup(OPCHANDLE handle, bool force, bool publicGroup);
 
  private:

@@ -64,16 +64,11 @@ void ServerCore::run() {
           nextPoll = now + pollPeriod;
         }
         nextWake = std::min(nextWake, nextPoll);
+        bool delivered = false;
         for (const auto& group : groups.states()) {
-          if (group->detached) continue;
-          std::lock_guard lock(group->mutex);
-          group->collect(now, deliveries, nextWake);
+          if (group->update(now, deliveries, nextWake)) delivered = true;
         }
-        if (!deliveries.empty()) {
-          for (auto& delivery : deliveries) delivery.deliver();
-          shared->lastUpdateTicks = ticksOf(fileTimeNow());
-          deliveries.clear();
-        }
+        if (delivered) shared->lastUpdateTicks = ticksOf(fileTimeNow());
         load.addBusy(SteadyClock::now() - now, SteadyClock::now());
         if (!shared->signal.waitUntil(nextWake)) break;
       } catch (const std::bad_alloc&) {

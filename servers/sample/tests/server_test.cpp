@@ -138,11 +138,11 @@ TEST_F(SampleOPCServerTest, GetErrorStringSpeaksEnglishAndGerman) {
 TEST_F(SampleOPCServerTest, RemoveGroupTellsWhenTheGroupIsStillInUse) {
   GroupInfo held = addGroup(server.get(), u"Held");
   EXPECT_EQ(server->RemoveGroup(held.handle, FALSE), OPC_S_INUSE);
-  // The group is gone from the server but still answers its holder.
+  // The group is gone from the server, and its holder finds it deleted.
   com::Ptr<IUnknown> lookup;
   EXPECT_EQ(server->GetGroupByName(u"Held", IID_IUnknown, lookup.put()), E_INVALIDARG);
   AddedItems added = addItems(held.items.get(), {u"Static.I4"});
-  EXPECT_EQ(added.result, S_OK);
+  EXPECT_EQ(added.result, E_FAIL);
 
   GroupInfo released = addGroup(server.get(), u"Released");
   const OPCHANDLE handle = released.handle;
@@ -154,6 +154,75 @@ TEST_F(SampleOPCServerTest, RemoveGroupTellsWhenTheGroupIsStillInUse) {
   EXPECT_EQ(server->RemoveGroup(forced.handle, TRUE), S_OK);
   // A group removed with force fails every call.
   EXPECT_EQ(addItems(forced.items.get(), {u"Static.I4"}).result, E_FAIL);
+}
+
+TEST_F(SampleOPCServerTest, AGroupRemovedWhileHeldFailsEveryCallAndGoesWithItsLastRelease) {
+  GroupInfo held = addGroup(server.get(), u"Held");
+  AddedItems added = addItems(held.items.get(), {u"Static.I4"});
+  ASSERT_EQ(added.result, S_OK);
+  auto data = query<IDataObject>(held.items);
+  com::Ptr<RecordingSink> sink = com::makeObject<RecordingSink>();
+  const DWORD connection = advise(held.items.get(), OPCSTMFORMATDATA_NAME, sink.get());
+  const long objectsBefore = com::Module::objectCount();
+  EXPECT_EQ(server->RemoveGroup(held.handle, FALSE), OPC_S_INUSE);
+  // The deleted group let its advise sink go, so a sink that holds its
+  // group cannot keep it alive.
+  EXPECT_EQ(sink->AddRef(), 2u);
+  sink->Release();
+
+  auto state = query<IOPCGroupStateMgt>(held.items);
+  auto publicState = query<IOPCPublicGroupStateMgt>(held.items);
+  auto sync = query<IOPCSyncIO>(held.items);
+  auto async = query<IOPCAsyncIO>(held.items);
+  ASSERT_TRUE(state && publicState && sync && async);
+  OPCHANDLE* handles = added.handles.data();
+  DWORD rate = 0, locale = 0, revised = 0, transaction = 0;
+  BOOL active = FALSE;
+  LPWSTR name = nullptr;
+  LONG bias = 0;
+  FLOAT deadband = 0;
+  OPCHANDLE client = 0, serverHandle = 0;
+  OPCITEMSTATE* states = nullptr;
+  HRESULT* errors = nullptr;
+  VARIANT value;
+  VariantInit(&value);
+  FORMATETC format = streamFormat(OPCSTMFORMATDATATIME_NAME);
+  DWORD newConnection = 0;
+  com::Ptr<IUnknown> clone;
+  com::Ptr<IEnumSTATDATA> advises;
+  const struct {
+    const char* call;
+    HRESULT result;
+  } calls[] = {
+      {"GetState", state->GetState(&rate, &active, &name, &bias, &deadband, &locale, &client, &serverHandle)},
+      {"SetState", state->SetState(nullptr, &revised, nullptr, nullptr, nullptr, nullptr, nullptr)},
+      {"SetName", state->SetName(u"Renamed")},
+      {"CloneGroup", state->CloneGroup(u"Clone", IID_IUnknown, clone.put())},
+      {"MoveToPublic", publicState->MoveToPublic()},
+      {"SetActiveState", held.items->SetActiveState(1, handles, FALSE, &errors)},
+      {"RemoveItems", held.items->RemoveItems(1, handles, &errors)},
+      {"IOPCSyncIO::Read", sync->Read(OPC_DS_CACHE, 1, handles, &states, &errors)},
+      {"IOPCSyncIO::Write", sync->Write(1, handles, &value, &errors)},
+      {"IOPCAsyncIO::Refresh", async->Refresh(connection, OPC_DS_CACHE, &transaction)},
+      {"DAdvise", data->DAdvise(&format, 0, sink.get(), &newConnection)},
+      {"DUnadvise", data->DUnadvise(connection)},
+      {"EnumDAdvise", data->EnumDAdvise(advises.put())},
+  };
+  for (const auto& call : calls) EXPECT_EQ(call.result, E_FAIL) << call.call;
+  EXPECT_EQ(name, nullptr);
+  EXPECT_EQ(states, nullptr);
+  EXPECT_EQ(errors, nullptr);
+  EXPECT_FALSE(clone);
+
+  // Nothing of the server refers to the group any more: it goes with the
+  // client's last reference.
+  state = nullptr;
+  publicState = nullptr;
+  sync = nullptr;
+  async = nullptr;
+  data = nullptr;
+  held.items = nullptr;
+  EXPECT_LT(com::Module::objectCount(), objectsBefore);
 }
 
 TEST_F(SampleOPCServerTest, RemoveGroupRefusesPublicGroups) {

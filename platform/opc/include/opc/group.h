@@ -1,9 +1,12 @@
 #pragma once
 
 // The interfaces of an OPC Data Access group object: state management,
-// item management and its enumerator, synchronous and (DA 1.0)
-// asynchronous I/O. A group also offers IDataObject for the data-change
-// streams of opc/stream.h. Methods are declared in the published order.
+// item management and its enumerator, synchronous I/O, the DA 1.0
+// asynchronous I/O (answered through the group's IDataObject in the
+// data-change streams of opc/stream.h) and the DA 2.0 asynchronous I/O
+// (answered through an IOPCDataCallback that the client connects at the
+// group's IConnectionPointContainer). Methods are declared in the published
+// order.
 
 #include "com/unknown.h"
 #include "opc/records.h"
@@ -17,8 +20,6 @@ DEFINE_GUID(IID_IOPCAsyncIO, 0x39C13A53, 0x011E, 0x11D0, 0x96, 0x75, 0x00, 0x20,
 DEFINE_GUID(IID_IOPCItemMgt, 0x39C13A54, 0x011E, 0x11D0, 0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3);
 DEFINE_GUID(IID_IEnumOPCItemAttributes, 0x39C13A55, 0x011E, 0x11D0, 0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD,
             0xB3);
-// The DA 2.0 callback interfaces; only their identifiers are used here (a
-// client may ask a group for them and must cope with E_NOINTERFACE).
 DEFINE_GUID(IID_IOPCDataCallback, 0x39C13A70, 0x011E, 0x11D0, 0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3);
 DEFINE_GUID(IID_IOPCAsyncIO2, 0x39C13A71, 0x011E, 0x11D0, 0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3);
 
@@ -106,3 +107,48 @@ struct IEnumOPCItemAttributes : IUnknown {
   ~IEnumOPCItemAttributes() = default;
 };
 COM_DECLARE_INTERFACE(IEnumOPCItemAttributes, IID_IEnumOPCItemAttributes, IUnknown);
+
+// The DA 2.0 asynchronous I/O. The client names each request with a
+// transaction ID of its own, which comes back in the completion callback;
+// the server hands back a cancel ID for Cancel2. Results arrive through the
+// group's IOPCDataCallback connection: reads in OnReadComplete, writes in
+// OnWriteComplete, refreshes in OnDataChange, cancelled requests in
+// OnCancelComplete. Read always reads from the device.
+struct IOPCAsyncIO2 : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Read(DWORD dwCount, OPCHANDLE* phServer, DWORD dwTransactionID,
+                                         DWORD* pdwCancelID, HRESULT** ppErrors) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues,
+                                          DWORD dwTransactionID, DWORD* pdwCancelID, HRESULT** ppErrors) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Refresh2(OPCDATASOURCE dwSource, DWORD dwTransactionID, DWORD* pdwCancelID) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Cancel2(DWORD dwCancelID) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetEnable(BOOL bEnable) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetEnable(BOOL* pbEnable) = 0;
+
+ protected:
+  ~IOPCAsyncIO2() = default;
+};
+COM_DECLARE_INTERFACE(IOPCAsyncIO2, IID_IOPCAsyncIO2, IUnknown);
+
+// The client's sink for a group's DA 2.0 callbacks. hGroup is the client's
+// handle of the group; the arrays hold dwCount entries, one per item, and
+// stay the caller's. hrMasterquality is S_FALSE when any quality is not
+// good, hrMastererror (hrMastererr) S_FALSE when any item has an error.
+// OnDataChange carries transaction ID 0 for the group's own updates and the
+// client's ID for the answer to Refresh2.
+struct IOPCDataCallback : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality,
+                                                 HRESULT hrMastererror, DWORD dwCount, OPCHANDLE* phClientItems,
+                                                 VARIANT* pvValues, WORD* pwQualities, FILETIME* pftTimeStamps,
+                                                 HRESULT* pErrors) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OnReadComplete(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMasterquality,
+                                                   HRESULT hrMastererror, DWORD dwCount, OPCHANDLE* phClientItems,
+                                                   VARIANT* pvValues, WORD* pwQualities, FILETIME* pftTimeStamps,
+                                                   HRESULT* pErrors) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OnWriteComplete(DWORD dwTransid, OPCHANDLE hGroup, HRESULT hrMastererr,
+                                                    DWORD dwCount, OPCHANDLE* pClienthandles, HRESULT* pErrors) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD dwTransid, OPCHANDLE hGroup) = 0;
+
+ protected:
+  ~IOPCDataCallback() = default;
+};
+COM_DECLARE_INTERFACE(IOPCDataCallback, IID_IOPCDataCallback, IUnknown);
