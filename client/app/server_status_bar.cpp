@@ -44,7 +44,9 @@ void CServerStatusBar::SetNotConnected() { SetServerState(kNotConnected); }
 void CServerStatusBar::DrawItem(QPainter& painter, const QRect& rect, int index) {
   if (index != statePane_) return;
   const StateLook look = LookOf(serverState_);
-  painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(look.text));
+  // Text and lamp sit at the pane's top; a bar taller than the text leaves
+  // its spare room below them.
+  painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, QString::fromLatin1(look.text));
   const QPixmap& lamp = look.bitmapId == IDB_LAMP_RUNNING   ? lampRunning_
                         : look.bitmapId == IDB_LAMP_FAILED  ? lampFailed_
                         : look.bitmapId == IDB_LAMP_ATTENTION ? lampAttention_
@@ -52,6 +54,5 @@ void CServerStatusBar::DrawItem(QPainter& painter, const QRect& rect, int index)
   // The lamp images carry their own transparency, which does what the mask
   // does on the desktop platform: the pane shows through around the lamp.
   const int x = rect.right() + 1 - mask_.width() - kLampMargin;
-  const int y = rect.top() + (rect.height() - lamp.height()) / 2;
-  painter.drawPixmap(x, y, lamp);
+  painter.drawPixmap(x, rect.top(), lamp);
 }

@@ -12,8 +12,8 @@
 
 namespace {
 
-// The system's message for the code without its closing line break, or
-// empty when there is none.
+// The system's message for the code as the system delivers it, closing line
+// break included, or empty when there is none.
 std::string systemMessage(HRESULT code) {
   LPSTR message = nullptr;
   const DWORD length = FormatMessageA(
@@ -23,7 +23,6 @@ std::string systemMessage(HRESULT code) {
   if (length == 0 || message == nullptr) return {};
   std::string text(message, length);
   LocalFree(message);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
   return text;
 }
 

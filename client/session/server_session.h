@@ -40,7 +40,7 @@ class CServerConnection {
   void ReleaseServer();
 
   // A warning box with the text and, when the system has one, the code's
-  // message after "\n\nError : ".
+  // message after "\n\nError : ", as delivered (its line break included).
   void ShowComError(LPCSTR text, HRESULT code) const;
 
   IOPCServer* GetServer() const { return server_; }

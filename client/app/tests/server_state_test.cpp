@@ -80,20 +80,44 @@ TEST_F(ServerStateTest, ThePaneIsWideEnoughForTheLongestStateAndTheLamp) {
   EXPECT_TRUE(frame->hasTimer(CMainWindow::kStatusTimer));
 }
 
-TEST_F(ServerStateTest, ThePaneDrawsTheLampOfEachStateAtItsRightEdge) {
+TEST_F(ServerStateTest, ThePaneDrawsTextAndLampAtItsTopWithTheLampAtItsRightEdge) {
   start([](gui::testing::DialogDriver& d) { d.press(gui::IDCANCEL); });
+  // In a bar three lines high, text or lamp centred in the pane would sit a
+  // whole line below its top.
+  QStatusBar* statusBar = frame->serverStatusBar().statusBar();
+  const int lineHeight = statusBar->fontMetrics().height();
+  statusBar->setFixedHeight(3 * lineHeight);
   const QImage notConnected = statePaneImage();
+  ASSERT_GE(notConnected.height(), 2 * lineHeight);
   const int states[] = {OPC_STATUS_RUNNING, OPC_STATUS_FAILED, OPC_STATUS_NOCONFIG, OPC_STATUS_SUSPENDED,
                         OPC_STATUS_TEST, 0, 6, CServerStatusBar::kNotConnected};
   for (int state : states) {
     SCOPED_TRACE(state);
     frame->serverStatusBar().SetServerState(state);
     const QImage pane = statePaneImage();
-    // The lamp's middle, 4 pixels from the pane's right edge, centred in its height.
+    // Every opaque pixel of the lamp, 4 pixels from the pane's right edge
+    // and level with its top.
     const QImage lamp = gui::LoadBitmap(CServerStatusBar::LookOf(state).bitmapId).toImage();
-    const QPoint middle(pane.width() - 4 - 14 + lamp.width() / 2,
-                        (pane.height() - lamp.height()) / 2 + lamp.height() / 2);
-    EXPECT_EQ(pane.pixelColor(middle), lamp.pixelColor(lamp.width() / 2, lamp.height() / 2));
+    const int lampLeft = pane.width() - 4 - 14;
+    int misplaced = 0;
+    for (int y = 0; y < lamp.height(); ++y) {
+      for (int x = 0; x < lamp.width(); ++x) {
+        if (lamp.pixelColor(x, y).alpha() == 255 && pane.pixelColor(lampLeft + x, y) != lamp.pixelColor(x, y)) {
+          ++misplaced;
+        }
+      }
+    }
+    EXPECT_EQ(misplaced, 0);
+    // The text's ink lies within the first line; below it only background.
+    const QColor background = pane.pixelColor(0, pane.height() - 1);
+    int lowestInk = -1;
+    for (int y = 0; y < pane.height(); ++y) {
+      for (int x = 0; x < lampLeft; ++x) {
+        if (pane.pixelColor(x, y) != background) lowestInk = y;
+      }
+    }
+    EXPECT_GE(lowestInk, 0);
+    EXPECT_LT(lowestInk, lineHeight);
     // Each state shows its own text; the ones the client does not know look as not connected.
     const bool known = state >= 1 && state <= 5;
     EXPECT_EQ(pane == notConnected, !known);

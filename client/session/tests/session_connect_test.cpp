@@ -59,9 +59,10 @@ class SessionConnectTest : public ::testing::Test {
   }
   void SetUp() override { ASSERT_TRUE(ScratchRegistry::hasSampleServer() && ScratchRegistry::hasServerList()); }
 
-  // The warning box of a failed step: its text, then the system's message.
+  // The warning box of a failed step: its text, then the system's message
+  // as the system delivers it, with its closing line break.
   static QString box(const char* text, const char* systemMessage) {
-    return QString(text) + "\n\nError : " + systemMessage;
+    return QString(text) + "\n\nError : " + systemMessage + "\r\n";
   }
 
   CServerSession session;
