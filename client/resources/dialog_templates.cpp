@@ -62,6 +62,7 @@ void RegisterDialogTemplates() {
   resources.addDialog(connectDialog());
   resources.addDialog(functionResultForm());
   resources.addDialog(aboutBox());
+  RegisterParameterDialogTemplates();
 }
 
 }  // namespace quillon

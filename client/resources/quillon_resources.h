@@ -13,5 +13,7 @@ void RegisterQuillonResources();
 // The parts, for tests that need only one of them.
 void RegisterMainFrameResources();
 void RegisterDialogTemplates();
+// The parameter dialogs' templates; RegisterDialogTemplates registers them too.
+void RegisterParameterDialogTemplates();
 
 }  // namespace quillon
