@@ -91,6 +91,8 @@ bool CMainWindow::OnCreateClient() {
 
   publicGroups_->SetScope(CGroupView::kPublicScope, resultView_, &session_);
   privateGroups_->SetScope(CGroupView::kPrivateScope, resultView_, &session_);
+  publicGroups_->SetOtherPane(privateGroups_);
+  privateGroups_->SetOtherPane(publicGroups_);
   SetActiveView(publicGroups_);
   return true;
 }

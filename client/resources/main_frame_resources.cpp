@@ -148,6 +148,7 @@ void RegisterMainFrameResources() {
 void RegisterQuillonResources() {
   RegisterMainFrameResources();
   RegisterDialogTemplates();
+  RegisterGroupPopupResources();
 }
 
 }  // namespace quillon

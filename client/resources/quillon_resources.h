@@ -15,5 +15,6 @@ void RegisterMainFrameResources();
 void RegisterDialogTemplates();
 // The parameter dialogs' templates; RegisterDialogTemplates registers them too.
 void RegisterParameterDialogTemplates();
+void RegisterGroupPopupResources();
 
 }  // namespace quillon

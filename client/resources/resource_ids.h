@@ -80,6 +80,35 @@ constexpr UINT ID_IOPCITEMPROPERTIES_QUERYAVAILABLEPROPERTIES = 32838;
 constexpr UINT ID_IOPCITEMPROPERTIES_GETITEMPROPERTIES = 32839;
 constexpr UINT ID_IOPCITEMPROPERTIES_LOOKUPITEMIDS = 32840;
 
+// ---- group panes: the group pop-up (menu 135) and the item pop-up (menu 136) -----------------
+constexpr UINT IDR_GROUP_POPUP = 135;
+constexpr UINT IDR_ITEM_POPUP = 136;
+// Group pop-up.
+constexpr UINT ID_GROUP_GET_GROUP_TYPE = 32860;
+constexpr UINT ID_GROUP_GET_STATE = 32861;
+constexpr UINT ID_GROUP_SET_STATE = 32862;
+constexpr UINT ID_GROUP_SET_NAME = 32863;
+constexpr UINT ID_GROUP_CLONE_GROUP = 32864;
+constexpr UINT ID_GROUP_REMOVE_GROUP = 32865;
+constexpr UINT ID_GROUP_MOVE_TO_PUBLIC = 32866;
+constexpr UINT ID_GROUP_VALIDATE_ITEM = 32867;
+constexpr UINT ID_GROUP_ADD_ITEM = 32868;
+constexpr UINT ID_GROUP_ADD_ALL_ITEMS = 32869;
+constexpr UINT ID_GROUP_READ_ALL_ITEMS_N = 32870;
+// Item pop-up.
+constexpr UINT ID_ITEM_REMOVE_ITEM = 32875;
+constexpr UINT ID_ITEM_READ = 32876;
+constexpr UINT ID_ITEM_WRITE = 32877;
+constexpr UINT ID_ITEM_ADVISE_DATA = 32878;
+constexpr UINT ID_ITEM_ATTRIBUTES = 32879;
+constexpr UINT ID_ITEM_SET_ACTIVE = 32880;
+constexpr UINT ID_ITEM_SET_INACTIVE = 32881;
+constexpr UINT ID_ITEM_SET_CLIENT_HANDLE = 32882;
+constexpr UINT ID_ITEM_SET_DATATYPE = 32883;
+constexpr UINT ID_ITEM_VALIDATE_ITEM = 32884;
+constexpr UINT ID_ITEM_GET_PROPERTIES = 32885;
+constexpr UINT ID_ITEM_READ_N = 32886;
+
 // ---- status bar -----------------------------------------------------------------------------
 // The server-state pane; its string, the longest state name, sets the pane's text width.
 constexpr UINT ID_INDICATOR_SERVER_STATE = 57346;

@@ -1,0 +1,126 @@
+// The group panes' trees as the server fills them, their pop-ups, and the
+// lookup of the selected group's interfaces.
+
+#include "gui/frame_window.h"
+#include "resources/resource_ids.h"
+#include "workspace_fixture.h"
+
+namespace quillon::testing {
+namespace {
+
+using gui::testing::modalScript;
+using GroupTreeTest = WorkspaceTest;
+
+const QStringList kPrivateGroupPopup = {"Get Group Type", "Get State",     "Set State",      "Set Name",
+                                        "Clone Group",    "Remove Group",  "Move To Public", "Validate Item",
+                                        "Add Item",       "Add all Items", "Read all Items n"};
+const QStringList kPublicGroupPopup = {"Get Group Type", "Get State",     "Set State",       "Clone Group",
+                                       "Remove Group",   "Validate Item", "Read all Items n"};
+const QStringList kPrivateItemPopup = {"Remove Item",  "Read",          "Write",          "Advise Data",
+                                       "Attributes",   "Set Active",    "Set Inactive",   "Set Client Handle",
+                                       "Set Datatype", "Validate Item", "Get Properties", "Read n"};
+
+TEST_F(GroupTreeTest, GroupsAndItemsAreListedWithImagesByKindAndAccessRights) {
+  startConnected();
+  EXPECT_EQ(shape(privatePane()), QStringList{"Private Groups#0"});
+  addGroup("Mixed", {"Access.WriteOnly", "Access.ReadOnly", "Static.I4", "Simulation.Ramp"});
+  EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  Mixed#1", "    Access.WriteOnly#2",
+                                               "    Access.ReadOnly#3", "    Static.I4#4", "    Simulation.Ramp#3"}));
+  gui::TreeCtrl tree = privatePane()->GetTreeCtrl();
+  EXPECT_EQ(tree.GetSelectedItem(), tree.GetRootItem());
+  EXPECT_TRUE(tree.GetItemState(entry(privatePane(), "Mixed"), gui::TVIS_EXPANDED) & gui::TVIS_EXPANDED);
+
+  // Only exactly readable or exactly writeable rights have images of their own.
+  const std::pair<DWORD, int> images[] = {{0, 4}, {1, 3}, {2, 2}, {3, 4}, {7, 4}};
+  for (auto [rights, image] : images) EXPECT_EQ(CGroupView::ItemImage(rights), image) << rights;
+}
+
+TEST_F(GroupTreeTest, GroupsAreReadInBatchesInTheServersOrder) {
+  startConnected();
+  QStringList expected{"Private Groups#0"};
+  // Eleven groups need a second batch of names.
+  for (int i = 0; i < 11; ++i) {
+    const std::string name = "G" + std::to_string(i);
+    addGroup(name.c_str(), {});
+    expected << QString::fromStdString("  " + name + "#1");
+  }
+  EXPECT_EQ(shape(privatePane()), expected);
+  EXPECT_EQ(shape(publicPane()).first(), "Public Groups#0");
+}
+
+TEST_F(GroupTreeTest, ThePublicPanesPopupsLackThePrivateOnlyEntries) {
+  startConnected();
+  addGroup("G", {"Static.I4"});
+  EXPECT_EQ(popupEntries(privatePane(), "G"), kPrivateGroupPopup);
+  EXPECT_EQ(popupEntries(privatePane(), "Static.I4"), kPrivateItemPopup);
+
+  EXPECT_EQ(popupEntries(publicPane(), "Public Simulation"), kPublicGroupPopup);
+  gui::TreeCtrl tree = publicPane()->GetTreeCtrl();
+  gui::TreeItem publicItem = tree.GetChildItem(entry(publicPane(), "Public Simulation"));
+  ASSERT_NE(publicItem, nullptr);
+  QStringList publicItemPopup = kPrivateItemPopup;
+  publicItemPopup.removeAll("Remove Item");
+  EXPECT_EQ(popupEntries(publicPane(), tree.GetItemText(publicItem)), publicItemPopup);
+  // Choosing an entry selects it first.
+  EXPECT_EQ(tree.GetSelectedItem(), publicItem);
+}
+
+TEST_F(GroupTreeTest, ARightClickOnTheRootAddsAGroupOnlyInThePrivatePane) {
+  startConnected();
+  int addGroupCommands = 0;
+  frame->mapCommand(ID_IOPCSERVER_ADDGROUP, [&] { ++addGroupCommands; });
+  EXPECT_TRUE(popupEntries(publicPane(), "Public Groups").isEmpty());
+  EXPECT_EQ(addGroupCommands, 0);
+  EXPECT_TRUE(popupEntries(privatePane(), "Private Groups").isEmpty());
+  EXPECT_EQ(addGroupCommands, 1);
+  EXPECT_TRUE(modalScript().messageBoxes().empty());
+}
+
+TEST_F(GroupTreeTest, AGroupTheServerNoLongerKnowsLosesItsNodeAndItsPopup) {
+  startConnected();
+  const OPCHANDLE handle = addGroup("Gone", {"Static.I4"});
+  // Another party removes the group; the pane still shows it.
+  ASSERT_EQ(frame->session().GetServer()->RemoveGroup(handle, TRUE), S_OK);
+  choose(privatePane(), "Gone", "Remove Group");
+  const ResultPane pane = resultPane();
+  EXPECT_EQ(pane.function, "IOPCServer::RemoveGroup");
+  EXPECT_NE(pane.returnCode, "S_OK");
+  EXPECT_TRUE(pane.lines.isEmpty());
+  // The entry stays, with its items, but offers no pop-up any more.
+  EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  Gone#1", "    Static.I4#4"}));
+  modalScript().expectMessageBox(gui::IDOK, "Cannot find interface 'IOPCServer'");
+  EXPECT_TRUE(popupEntries(privatePane(), "Gone").isEmpty());
+  // An item of it finds no group either, and says nothing.
+  choose(privatePane(), "Static.I4", "Read");
+  EXPECT_EQ(resultPane(), pane);
+}
+
+TEST_F(GroupTreeTest, AGroupWithoutAnInterfaceSaysSoWhenACommandNeedsIt) {
+  struct Case {
+    const char* progId;
+    const char* entry;
+    const char* command;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"Pelkor.DataSample.LimitedGroups", "Static.I4", "Read", "Interface not supported : IOPCSyncIO\n"},
+      {"Pelkor.DataSample.LimitedGroups", "G", "Get Group Type", "Interface not supported : IOPCPublicGroupStateMgt\n"},
+      {"Pelkor.DataSample.StatelessGroups", "G", "Get State", "Interface not supported : IOPCGroupStateMgt\n"},
+      {"Pelkor.DataSample.StatelessGroups", "G", "Remove Group",
+       "Invalid Group Handle or interface\nIOPCGroupStateMgt not supported.\n"},
+  };
+  start([](gui::testing::DialogDriver& d) { d.press(gui::IDCANCEL); });
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.progId) + " " + c.command);
+    connect(answer(c.progId));
+    addGroup("G", {"Static.I4"});
+    const ResultPane before = resultPane();
+    choose(privatePane(), c.entry, c.command, [&] { modalScript().expectMessageBox(gui::IDOK, c.message); });
+    modalScript().verifyAndReset();
+    EXPECT_EQ(resultPane(), before);
+    gui::testing::triggerAction(*frame, ID_DISCONNECT);
+  }
+}
+
+}  // namespace
+}  // namespace quillon::testing

@@ -1,0 +1,117 @@
+// The item pop-up's commands against the sample server, each compared on
+// the whole result pane, with the tree they leave behind.
+
+#include <QRegularExpression>
+
+#include "com/allocator.h"
+
+#include "resources/resource_ids.h"
+#include "workspace_fixture.h"
+
+namespace quillon::testing {
+namespace {
+
+using gui::testing::modalScript;
+using ItemCommandsTest = WorkspaceTest;
+
+TEST_F(ItemCommandsTest, ReadShowsTheItemsStateFromTheCache) {
+  startConnected();
+  addGroup("G", {"Static.I4"});
+  choose(privatePane(), "Static.I4", "Read");
+  ResultPane pane = resultPane();
+  ASSERT_EQ(pane.lines.size(), 6);
+  EXPECT_TRUE(QRegularExpression("^ftTimeStamp   : \\d\\d\\.[A-Z][a-z][a-z] \\d{4}, \\d\\d:\\d\\d:\\d\\d$")
+                  .match(pane.lines[2])
+                  .hasMatch())
+      << pane.lines[2].toStdString();
+  pane.lines[2] = "<time>";
+  EXPECT_EQ(pane, (ResultPane{"IOPCSyncIO::Read",
+                              "S_OK",
+                              {"Read Item 'Static.I4'", "hClient       : 1", "<time>",
+                               "wQuality      : Good: Non-specific, Limit: Not Limited, (00C0h)",
+                               "vDataValue[0] : -123456", "wReserved     : 0"}}));
+}
+
+TEST_F(ItemCommandsTest, AttributesShowTheRecordOfTheLastRefresh) {
+  startConnected();
+  addGroup("G", {"Access.ReadOnly"});
+  choose(privatePane(), "Access.ReadOnly", "Attributes");
+  const ResultPane pane = resultPane();
+  EXPECT_EQ(pane.function, "IEnumOPCItemAttributes::Next");
+  EXPECT_EQ(pane.returnCode, "S_OK");
+  ASSERT_GE(pane.lines.size(), 12);
+  EXPECT_EQ(pane.lines.mid(0, 11),
+            (QStringList{"szAccessPath        : ", "szItemID            : Access.ReadOnly",
+                         "bActive             : TRUE", "hClient             : 1",
+                         pane.lines[4], "dwAccessRights      : Readable", "dwBlobSize          : 0",
+                         "vtRequestedDataType : VT_EMPTY", pane.lines[8], "dwEUType            : OPC_NOENUM",
+                         "vEUInfo.vt          : VT_EMPTY"}));
+  EXPECT_TRUE(pane.lines[4].startsWith("hServer             : "));
+  EXPECT_TRUE(pane.lines[8].startsWith("vtCanonicalDataType : VT_"));
+  EXPECT_EQ(pane.lines.mid(11), QStringList{"vEUInfo[0]          : "});
+}
+
+TEST_F(ItemCommandsTest, SetInactiveAndSetActiveChangeTheItemAndReadThePaneAgain) {
+  startConnected();
+  addGroup("G", {"Static.I2"});
+  choose(privatePane(), "Static.I2", "Set Inactive");
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCItemMgt::SetActiveState", "S_OK", {"Item 'Static.I2' set Inactive"}}));
+  gui::TreeCtrl tree = privatePane()->GetTreeCtrl();
+  EXPECT_EQ(tree.GetSelectedItem(), tree.GetRootItem());
+  choose(privatePane(), "Static.I2", "Attributes");
+  EXPECT_EQ(resultPane().lines.value(2), "bActive             : FALSE");
+
+  choose(privatePane(), "Static.I2", "Set Active");
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCItemMgt::SetActiveState", "S_OK", {"Item 'Static.I2' set Active"}}));
+  choose(privatePane(), "Static.I2", "Attributes");
+  EXPECT_EQ(resultPane().lines.value(2), "bActive             : TRUE");
+}
+
+TEST_F(ItemCommandsTest, RemoveItemRemovesItOrSaysWhyNot) {
+  startConnected();
+  addGroup("G", {"Static.I4", "Static.R8"});
+  gui::TreeCtrl tree = privatePane()->GetTreeCtrl();
+  const auto* item = reinterpret_cast<const ItemNode*>(tree.GetItemData(entry(privatePane(), "Static.I4")));
+  const OPCHANDLE handle = item->hServer;
+  choose(privatePane(), "Static.I4", "Remove Item");
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCItemMgt::RemoveItems",
+                                      "S_OK",
+                                      {"Removed Item 'Static.I4'", "With Handle  : " + QString::number(handle)}}));
+  EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  G#1", "    Static.R8#4"}));
+
+  // The server no longer knows an item that the pane still lists.
+  OPCHANDLE r8 = reinterpret_cast<const ItemNode*>(tree.GetItemData(entry(privatePane(), "Static.R8")))->hServer;
+  IOPCItemMgt* itemMgt = nullptr;
+  tree.SelectItem(entry(privatePane(), "G"));
+  ASSERT_TRUE(privatePane()->SelectedGroupInterface(&itemMgt));
+  HRESULT* errors = nullptr;
+  ASSERT_EQ(itemMgt->RemoveItems(1, &r8, &errors), S_OK);
+  CoTaskMemFree(errors);
+  choose(privatePane(), "Static.R8", "Remove Item");
+  const ResultPane pane = resultPane();
+  EXPECT_EQ(pane.function, "IOPCItemMgt::RemoveItems");
+  EXPECT_EQ(pane.returnCode, "S_FALSE");
+  ASSERT_EQ(pane.lines.size(), 2);
+  EXPECT_EQ(pane.lines[0], "Cannot remove Item 'Static.R8'");
+  EXPECT_TRUE(pane.lines[1].startsWith("Error : OPC_E_INVALIDHANDLE")) << pane.lines[1].toStdString();
+  // A failure leaves the tree as it was.
+  EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  G#1", "    Static.R8#4"}));
+}
+
+TEST_F(ItemCommandsTest, GetPropertiesHandsTheItemIdToTheListing) {
+  startConnected();
+  std::string listed;
+  privatePane()->SetItemPropertiesHandler([&](const std::string& id) { listed = id; });
+  addGroup("G", {"Analog.Pressure"});
+  choose(privatePane(), "Analog.Pressure", "Get Properties");
+  EXPECT_EQ(listed, "Analog.Pressure");
+
+  gui::testing::triggerAction(*frame, ID_DISCONNECT);
+  connect(answer("Pelkor.DataSample.Minimal"));
+  addGroup("G", {"Analog.Pressure"});
+  choose(privatePane(), "Analog.Pressure", "Get Properties",
+         [] { modalScript().expectMessageBox(gui::IDOK, "Interface not supported : IOPCItemProperties\n"); });
+}
+
+}  // namespace
+}  // namespace quillon::testing

@@ -1,0 +1,45 @@
+#pragma once
+
+// A tick counter that answers from a list, so that tests reach wraps of the
+// counter and zero durations without waiting for them. Installed for the
+// life of the object; the last value repeats once the list is used up.
+
+#include <vector>
+
+#include "workspace/tick_clock.h"
+
+namespace quillon::testing {
+
+class ScriptedTicks {
+ public:
+  explicit ScriptedTicks(std::vector<DWORD> ticks) {
+    values() = std::move(ticks);
+    next() = 0;
+    previous_ = workspace::SetTickCounter(&read);
+  }
+  ~ScriptedTicks() { workspace::SetTickCounter(previous_); }
+  ScriptedTicks(const ScriptedTicks&) = delete;
+  ScriptedTicks& operator=(const ScriptedTicks&) = delete;
+
+  // How many times the counter was read.
+  static size_t reads() { return next(); }
+
+ private:
+  static std::vector<DWORD>& values() {
+    static std::vector<DWORD> list;
+    return list;
+  }
+  static size_t& next() {
+    static size_t index = 0;
+    return index;
+  }
+  static DWORD read() {
+    const std::vector<DWORD>& list = values();
+    const size_t index = next()++;
+    return list.empty() ? 0 : list[index < list.size() ? index : list.size() - 1];
+  }
+
+  workspace::TickCounter previous_;
+};
+
+}  // namespace quillon::testing
