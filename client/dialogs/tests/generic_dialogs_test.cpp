@@ -19,8 +19,6 @@ namespace {
 using namespace quillon;
 using namespace dialogs_test;
 
-const auto* const kRegistry = ::testing::AddGlobalTestEnvironment(new quillon::testing::ScratchRegistry);
-
 using TextParamDialogTest = DialogTest;
 
 TEST_F(TextParamDialogTest, EachModeNamesItsMethodAndSaysWhatToType) {
