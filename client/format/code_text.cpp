@@ -3,18 +3,12 @@
 #include <array>
 #include <cstdio>
 
+#include "com/value_types.h"
 #include "opc/quality.h"
 #include "opc/types.h"
 #include "win/locale.h"
 
 namespace {
-
-// Indexed by the plain type code; null where the code has no name.
-constexpr std::array<const char*, 24> kVarTypeNames = {
-    "VT_EMPTY", "VT_NULL",  "VT_I2",      "VT_I4",      "VT_R4",      "VT_R8",   "VT_CY",   "VT_DATE",
-    "VT_BSTR",  "VT_DISPATCH", "VT_ERROR", "VT_BOOL",  "VT_VARIANT", "VT_UNKNOWN", "VT_DECIMAL", nullptr,
-    "VT_I1",    "VT_UI1",   "VT_UI2",     "VT_UI4",     nullptr,      nullptr,   "VT_INT",  "VT_UINT",
-};
 
 struct SubstatusText {
   WORD substatus;
@@ -88,7 +82,9 @@ std::string VarTypeName(VARTYPE type) {
     text = "VT_ARRAY | ";
     type &= ~VT_ARRAY;
   }
-  const char* name = type < kVarTypeNames.size() ? kVarTypeNames[type] : nullptr;
+  // The tool's list of types ends before the 64-bit integers: their codes
+  // read as unknown, like every code that names no type.
+  const char* name = type == VT_I8 || type == VT_UI8 ? nullptr : com::ValueTypeName(type);
   return text + (name != nullptr ? name : "unknown VARTYPE");
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "com/value_types.h"
 #include "opc/stream.h"
 
 // The stream is little-endian and read with plain copies.
@@ -19,40 +20,14 @@ constexpr std::size_t kBoundOffset = kRecordSize + sizeof(opc::StreamArrayDescri
 constexpr std::size_t kArrayDataOffset = kRecordSize + opc::kStreamArrayHeaderSize;
 constexpr std::size_t kStringOverhead = opc::kStreamStringHeaderSize + opc::kStreamStringTerminatorSize;
 
-// Bytes of one raw element in a stream, or 0 for a type that is not stored
-// as raw data. These are fixed by the stream, not by the native layout.
-std::size_t rawElementSize(VARTYPE type) {
-  switch (type) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    case VT_DECIMAL:
-      return 16;
-    default:
-      return 0;
-  }
-}
-
-// Scalars whose value lies wholly in the record's 8-byte value field.
+// Scalars whose value lies wholly in the record's 8-byte value field. Raw
+// array elements take the values' own sizes (com::ValueDataSize), which the
+// stream keeps on every platform.
 bool isInlineScalar(VARTYPE type) {
-  return type == VT_EMPTY || type == VT_NULL || (rawElementSize(type) != 0 && type != VT_DECIMAL);
+  const com::ValueTypeFacts* facts = com::FactsOfValueType(type);
+  if (facts == nullptr || !facts->inVariant) return false;
+  return facts->storage == com::ValueStorage::None ||
+         (facts->storage == com::ValueStorage::Data && facts->dataSize <= sizeof(LONGLONG));
 }
 
 DWORD readDword(const BYTE* at) {
@@ -138,7 +113,7 @@ class Decoder {
     } else if (elementType == VT_VARIANT) {
       smallestElement = kRecordSize;
     } else {
-      smallestElement = rawElementSize(elementType);
+      smallestElement = com::ValueDataSize(elementType);
       if (smallestElement == 0) return -1;
     }
     const std::size_t dataBytes = left(at) - kArrayDataOffset;
@@ -150,7 +125,7 @@ class Decoder {
     out->parray = elements;
     // Raw elements are copied as they lie, so the native element must have
     // the stream's size.
-    const std::size_t rawSize = rawElementSize(elementType);
+    const std::size_t rawSize = com::ValueDataSize(elementType);
     if (rawSize != 0 && SafeArrayGetElemsize(elements) != rawSize) return -1;
 
     void* data = nullptr;
@@ -182,7 +157,7 @@ class Decoder {
       return used;
     }
     // The count was checked against the bytes left, so this stays inside.
-    const std::size_t bytes = std::size_t{count} * rawElementSize(elementType);
+    const std::size_t bytes = std::size_t{count} * com::ValueDataSize(elementType);
     if (bytes != 0) std::memcpy(data, at, bytes);
     return static_cast<std::ptrdiff_t>(bytes);
   }

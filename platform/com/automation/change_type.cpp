@@ -9,11 +9,11 @@
 
 #include "coercion_table.h"
 #include "com/oleauto.h"
+#include "com/value_types.h"
 #include "element_ops.h"
 #include "locale_formats.h"
 #include "numeric_coercion.h"
 #include "text_coercion.h"
-#include "vartype_traits.h"
 
 namespace com::automation {
 namespace {
@@ -100,7 +100,7 @@ HRESULT convertArray(const VARIANT& source, VARTYPE type, const Coercion& coerci
     out->vt = type;
     return S_OK;
   }
-  if (from->cbElements != elementSize(fromElement)) return DISP_E_BADVARTYPE;
+  if (from->cbElements != ArrayElementSize(fromElement)) return DISP_E_BADVARTYPE;
   std::vector<SAFEARRAYBOUND> bounds = creationBoundsOf(from);
   SAFEARRAY* to = SafeArrayCreate(toElement, from->cDims, bounds.data());
   if (to == nullptr) return E_OUTOFMEMORY;
@@ -168,13 +168,14 @@ HRESULT convert(const VARIANT& source, VARTYPE type, const Coercion& coercion, V
 }  // namespace com::automation
 
 using namespace com::automation;
+using com::IsValidVariantType;
 
 extern "C" {
 
 HRESULT VariantChangeTypeEx(VARIANTARG* destination, const VARIANTARG* source, LCID locale, USHORT flags,
                             VARTYPE type) {
   if (destination == nullptr || source == nullptr) return E_INVALIDARG;
-  if (!isValidVariantType(source->vt) || !isValidVariantType(type)) return DISP_E_BADVARTYPE;
+  if (!IsValidVariantType(source->vt) || !IsValidVariantType(type)) return DISP_E_BADVARTYPE;
   // A value cannot be converted into a reference: there is nothing for it to
   // refer to.
   if (type & VT_BYREF) return DISP_E_TYPEMISMATCH;

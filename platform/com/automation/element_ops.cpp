@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "vartype_traits.h"
+#include "com/value_types.h"
 
 namespace com::automation {
 
@@ -85,7 +85,7 @@ const void* valueStorage(const VARIANT& value, VARTYPE type) {
 
 HRESULT loadVariant(VARTYPE type, const void* storage, VARIANT* out) {
   VariantInit(out);
-  const ULONG size = (type & VT_ARRAY) ? sizeof(SAFEARRAY*) : elementSize(type);
+  const ULONG size = (type & VT_ARRAY) ? sizeof(SAFEARRAY*) : ArrayElementSize(type);
   const HRESULT result = copyElement(type, valueStorage(*out, type), storage, size);
   if (FAILED(result)) {
     VariantInit(out);

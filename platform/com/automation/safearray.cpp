@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "com/oleauto.h"
+#include "com/value_types.h"
 #include "element_ops.h"
-#include "vartype_traits.h"
 
 namespace com::automation {
 namespace {
@@ -112,7 +112,7 @@ bool boundsAreAddressable(const SAFEARRAYBOUND* bounds, UINT dims) {
 }
 
 SAFEARRAY* createArray(VARTYPE type, UINT dims, const SAFEARRAYBOUND* bounds) {
-  if (bounds == nullptr || !isArrayElementType(type) || !boundsAreAddressable(bounds, dims)) return nullptr;
+  if (bounds == nullptr || ArrayElementSize(type) == 0 || !boundsAreAddressable(bounds, dims)) return nullptr;
   SAFEARRAY* array = nullptr;
   if (FAILED(SafeArrayAllocDescriptorEx(type, dims, &array))) return nullptr;
   SAFEARRAYBOUND* stored = array->rgsabound;
@@ -128,6 +128,7 @@ SAFEARRAY* createArray(VARTYPE type, UINT dims, const SAFEARRAYBOUND* bounds) {
 }  // namespace com::automation
 
 using namespace com::automation;
+using com::ArrayElementSize;
 
 extern "C" {
 
@@ -145,12 +146,12 @@ HRESULT SafeArrayAllocDescriptor(UINT dims, SAFEARRAY** out) {
 
 HRESULT SafeArrayAllocDescriptorEx(VARTYPE type, UINT dims, SAFEARRAY** out) {
   if (out != nullptr) *out = nullptr;
-  if (!isArrayElementType(type)) return DISP_E_BADVARTYPE;
+  if (ArrayElementSize(type) == 0) return DISP_E_BADVARTYPE;
   const HRESULT result = SafeArrayAllocDescriptor(dims, out);
   if (FAILED(result)) return result;
   SAFEARRAY* array = *out;
   array->fFeatures = featuresFor(type);
-  array->cbElements = elementSize(type);
+  array->cbElements = ArrayElementSize(type);
   *typeSlotOf(array) = type;
   return S_OK;
 }

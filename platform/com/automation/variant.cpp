@@ -5,10 +5,11 @@
 #include <cstring>
 
 #include "com/oleauto.h"
+#include "com/value_types.h"
 #include "element_ops.h"
-#include "vartype_traits.h"
 
 using namespace com::automation;
+using com::IsValidVariantType;
 
 namespace {
 
@@ -52,7 +53,7 @@ HRESULT copyReferenced(const VARIANT& source, VARIANT* out) {
     // A reference to a VARIANT that is itself a reference to a VARIANT would
     // let the chain run on (or loop); COM refuses it too.
     if (inner.vt == (VT_BYREF | VT_VARIANT)) return E_INVALIDARG;
-    if (!isValidVariantType(inner.vt)) return DISP_E_BADVARTYPE;
+    if (!IsValidVariantType(inner.vt)) return DISP_E_BADVARTYPE;
     return (inner.vt & VT_BYREF) ? copyReferenced(inner, out) : copyOwned(inner, out);
   }
   return loadVariant(type, source.byref, out);
@@ -71,7 +72,7 @@ void VariantInit(VARIANTARG* value) {
 HRESULT VariantClear(VARIANTARG* value) {
   if (value == nullptr) return E_INVALIDARG;
   const VARTYPE type = value->vt;
-  if (!isValidVariantType(type)) return DISP_E_BADVARTYPE;
+  if (!IsValidVariantType(type)) return DISP_E_BADVARTYPE;
   if (!(type & VT_BYREF)) {
     if (type & VT_ARRAY) {
       const HRESULT result = SafeArrayDestroy(value->parray);
@@ -89,7 +90,7 @@ HRESULT VariantClear(VARIANTARG* value) {
 HRESULT VariantCopy(VARIANTARG* destination, const VARIANTARG* source) {
   if (destination == nullptr || source == nullptr) return E_INVALIDARG;
   if (destination == source) return S_OK;
-  if (!isValidVariantType(source->vt)) return DISP_E_BADVARTYPE;
+  if (!IsValidVariantType(source->vt)) return DISP_E_BADVARTYPE;
   VARIANT built;
   VariantInit(&built);
   if (source->vt & VT_BYREF) {
@@ -104,7 +105,7 @@ HRESULT VariantCopy(VARIANTARG* destination, const VARIANTARG* source) {
 
 HRESULT VariantCopyInd(VARIANT* destination, const VARIANTARG* source) {
   if (destination == nullptr || source == nullptr) return E_INVALIDARG;
-  if (!isValidVariantType(source->vt)) return DISP_E_BADVARTYPE;
+  if (!IsValidVariantType(source->vt)) return DISP_E_BADVARTYPE;
   if (!(source->vt & VT_BYREF)) return VariantCopy(destination, source);
   VARIANT built;
   const HRESULT result = copyReferenced(*source, &built);

@@ -2,59 +2,17 @@
 
 #include <cstring>
 
+#include "com/value_types.h"
+
 namespace sample {
 namespace {
 
+// Numbers, booleans, dates, currency and decimals (plain data other than an
+// error code) and text convert among each other.
 bool isConvertibleScalar(VARTYPE type) {
-  switch (type) {
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_R4:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_BSTR:
-    case VT_BOOL:
-    case VT_DECIMAL:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
-      return true;
-    default:
-      return false;
-  }
-}
-
-size_t scalarSize(VARTYPE type) {
-  switch (type) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-      return 8;
-    default:
-      return 0;
-  }
+  const com::ValueTypeFacts* facts = com::FactsOfValueType(type);
+  if (facts == nullptr || !facts->inVariant) return false;
+  return (facts->storage == com::ValueStorage::Data && type != VT_ERROR) || type == VT_BSTR;
 }
 
 bool sameArray(const SAFEARRAY* a, const SAFEARRAY* b, VARTYPE element) {
@@ -129,7 +87,7 @@ bool sameValue(const VARIANT& a, const VARIANT& b) {
       return a.decVal.signscale == b.decVal.signscale && a.decVal.Hi32 == b.decVal.Hi32 &&
              a.decVal.Lo64 == b.decVal.Lo64;
     default: {
-      const size_t size = scalarSize(type);
+      const size_t size = com::ValueDataSize(type);
       return size != 0 && std::memcmp(&a.llVal, &b.llVal, size) == 0;
     }
   }

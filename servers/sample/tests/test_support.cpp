@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "com/clipboard.h"
+#include "com/value_types.h"
 
 namespace sample::testing {
 namespace {
@@ -24,35 +25,6 @@ size_t decodeString(const BYTE* block, size_t size, size_t offset, std::u16strin
   if (terminator != 0) return 0;
   isNull = bytes == 0;
   return total;
-}
-
-size_t elementSize(VARTYPE type) {
-  switch (type) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_I8:
-    case VT_UI8:
-      return 8;
-    case VT_DECIMAL:
-      return 16;
-    default:
-      return 0;
-  }
 }
 
 }  // namespace
@@ -90,7 +62,7 @@ size_t decodeValue(const BYTE* block, size_t size, size_t offset, DecodedValue& 
       value.values.push_back(std::move(nested));
       used += taken;
     } else {
-      const size_t bytes = elementSize(element);
+      const size_t bytes = com::ValueDataSize(element);
       if (bytes == 0 || offset + used + bytes > size) return 0;
       value.elements.insert(value.elements.end(), block + offset + used, block + offset + used + bytes);
       used += bytes;
