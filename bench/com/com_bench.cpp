@@ -11,10 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,6 +20,8 @@
 #include "com/connection_point.h"
 #include "com/hglobal.h"
 #include "com/interfaces/persist.h"
+
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -110,39 +110,9 @@ BENCHMARK(GlobalBlock_Baseline);
 BENCHMARK(Fire_Com);
 BENCHMARK(Fire_Baseline);
 
-// Prints as usual and remembers each run's time per iteration, so that the
-// ratios of the pairs can be reported at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) {
-        times_[run.benchmark_name()] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      }
-    }
-  }
-  void printRatios() const {
-    for (const auto& [name, time] : times_) {
-      auto split = name.find("_Com");
-      if (split == std::string::npos) continue;
-      auto baseline = times_.find(name.substr(0, split) + "_Baseline");
-      if (baseline == times_.end() || time <= 0) continue;
-      std::printf("ratio %-12s baseline/com = %.2f\n", name.substr(0, split).c_str(), baseline->second / time);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
-  benchmark::Shutdown();
-  return 0;
+  bench::RatioReporter reporter;
+  return bench::runBenchmarks(argc, argv, reporter, [&] { reporter.printRatios("Com", "baseline/com"); });
 }

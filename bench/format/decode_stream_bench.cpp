@@ -7,12 +7,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "format/stream_variant.h"
 #include "stream_record_writer.h"
+
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -102,38 +103,18 @@ void DecodeStream_Baseline(benchmark::State& state) {
 BENCHMARK(DecodeStream_Decode)->Unit(benchmark::kMicrosecond);
 BENCHMARK(DecodeStream_Baseline)->Unit(benchmark::kMicrosecond);
 
-// Prints as usual and remembers each run's CPU time per iteration, so that
-// the ratio of the pair can be reported at the end. CPU time, because both
-// runs are single-threaded and the wall clock of a shared machine also
-// counts other programs.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    }
-  }
-  void printRatio() const {
-    auto decode = times_.find("DecodeStream_Decode");
-    auto baseline = times_.find("DecodeStream_Baseline");
-    if (decode == times_.end() || baseline == times_.end() || decode->second <= 0) return;
-    std::printf("stream of %d records, %zu bytes\n", kRecords, stream().size());
-    std::printf("ratio DecodeStream copy/decode = %.4f (decoding is %.1f times slower than a copy)\n",
-                baseline->second / decode->second, decode->second / baseline->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatio();
-  benchmark::Shutdown();
-  return 0;
+  // CPU time, because both runs are single-threaded and the wall clock of a
+  // shared machine also counts other programs.
+  bench::RatioReporter reporter(bench::RatioReporter::Clock::Cpu);
+  return bench::runBenchmarks(argc, argv, reporter, [&] {
+    const auto decode = reporter.seconds("DecodeStream_Decode");
+    const auto baseline = reporter.seconds("DecodeStream_Baseline");
+    if (!decode || !baseline || *decode <= 0) return;
+    std::printf("stream of %d records, %zu bytes (decoding is %.1f times slower than a copy)\n", kRecords,
+                stream().size(), *decode / *baseline);
+    bench::printRatio("DecodeStream", "copy/decode", *baseline / *decode, 4);
+  });
 }

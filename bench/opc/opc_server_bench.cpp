@@ -16,7 +16,6 @@
 
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +25,8 @@
 #include "com/ptr.h"
 #include "opc/opcda.h"
 #include "server_factory.h"
+
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -228,54 +229,27 @@ BENCHMARK(AddItems_Baseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisec
 BENCHMARK(ReadCache_Server)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadCache_Baseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// Prints as usual and remembers each run's CPU time per iteration (the
-// median when the run is repeated), so that the ratios and the growth from
-// 10,000 to 100,000 items can be reported at the end. CPU time, because on a
-// busy machine the wall time mostly measures the other processes.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      const std::string name = run.run_name.str();
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        times_[name] = run.GetAdjustedCPUTime();
-        medians_.insert(name);
-      } else if (run.run_type == Run::RT_Iteration && medians_.count(name) == 0) {
-        times_[name] = run.GetAdjustedCPUTime();
-      }
-    }
-  }
-  void printSummary() const {
-    for (const char* call : {"BrowseFlat", "AddItems", "ReadCache"}) {
-      for (const char* size : {"10000", "100000"}) {
-        const auto server = times_.find(std::string(call) + "_Server/" + size);
-        const auto baseline = times_.find(std::string(call) + "_Baseline/" + size);
-        if (server == times_.end() || baseline == times_.end() || baseline->second <= 0) continue;
-        std::printf("ratio %-10s %6s items: server/baseline = %.2f, server %.1f ns per item\n", call, size,
-                    server->second / baseline->second, server->second * 1e6 / std::stod(size));
-      }
-      const auto small = times_.find(std::string(call) + "_Server/10000");
-      const auto large = times_.find(std::string(call) + "_Server/100000");
-      if (small != times_.end() && large != times_.end() && small->second > 0) {
-        std::printf("growth %-10s 10x the items take %.1fx the time (linear: 10x)\n", call,
-                    large->second / small->second);
-      }
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;  // milliseconds per iteration
-  std::set<std::string> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
-  return 0;
+  // CPU time, because on a busy machine the wall time mostly measures the
+  // other processes.
+  bench::RatioReporter reporter(bench::RatioReporter::Clock::Cpu);
+  return bench::runBenchmarks(argc, argv, reporter, [&] {
+    for (const std::string call : {"BrowseFlat", "AddItems", "ReadCache"}) {
+      for (const std::string size : {"10000", "100000"}) {
+        const auto server = reporter.seconds(call + "_Server/" + size);
+        const auto baseline = reporter.seconds(call + "_Baseline/" + size);
+        if (!server || !baseline || *baseline <= 0) continue;
+        std::printf("%s of %s items: server %.1f ns per item\n", call.c_str(), size.c_str(),
+                    *server * 1e9 / std::stod(size));
+        bench::printRatio(call + "/" + size, "server/baseline", *server / *baseline);
+      }
+      const auto small = reporter.seconds(call + "_Server/10000");
+      const auto large = reporter.seconds(call + "_Server/100000");
+      if (small && large && *small > 0) {
+        std::printf("growth %-10s 10x the items take %.1fx the time (linear: 10x)\n", call.c_str(), *large / *small);
+      }
+    }
+  });
 }

@@ -11,12 +11,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -153,37 +154,9 @@ BENCHMARK(RegisterUnregister_Baseline);
 BENCHMARK(ClassFree100k_Morvick)->Unit(benchmark::kMillisecond);
 BENCHMARK(ClassFree100k_Baseline)->Unit(benchmark::kMillisecond);
 
-// Prints as usual and remembers each run's time per iteration, so that the
-// ratios of the pairs can be reported at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-  }
-  void printRatios() const {
-    for (const auto& [name, time] : times_) {
-      auto split = name.find("_Morvick");
-      if (split == std::string::npos) continue;
-      auto baseline = times_.find(name.substr(0, split) + "_Baseline");
-      if (baseline == times_.end() || time <= 0) continue;
-      std::printf("ratio %-20s baseline/Morvick = %.2f\n", name.substr(0, split).c_str(), baseline->second / time);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
-  benchmark::Shutdown();
-  return 0;
+  bench::RatioReporter reporter;
+  return bench::runBenchmarks(argc, argv, reporter, [&] { reporter.printRatios("Morvick", "baseline/Morvick"); });
 }

@@ -27,11 +27,12 @@
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -306,38 +307,17 @@ BENCHMARK(BulkReceive)->Repetitions(kRepetitions)->UseRealTime();
 BENCHMARK(RoundTrip)->Repetitions(kRepetitions)->UseRealTime();
 BENCHMARK(Select64)->Repetitions(kRepetitions)->UseRealTime();
 
-// Prints as usual and keeps the median ratio of each pair.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  // Without colour, so that the ratio lines can be read and filtered.
-  RatioReporter() : ConsoleReporter(OO_Tabular) {}
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      auto ratio = run.counters.find("raw/Gantrel");
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && ratio != run.counters.end()) {
-        ratios_[run.run_name.function_name] = ratio->second.value;
-      }
-    }
-  }
-  void printRatios() const {
-    for (const auto& [name, ratio] : ratios_) std::printf("ratio %-12s raw/Gantrel = %.3f\n", name.c_str(), ratio);
-  }
-
- private:
-  std::map<std::string, double> ratios_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
   loadGantrel();
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
-  benchmark::Shutdown();
+  // Without colour, so that the ratio lines can be read and filtered.
+  bench::RatioReporter reporter(bench::RatioReporter::Clock::Real, benchmark::ConsoleReporter::OO_Tabular);
+  const int result = bench::runBenchmarks(argc, argv, reporter, [&] {
+    for (const char* name : {"BulkReceive", "BulkSend", "RoundTrip", "Select64"}) {
+      if (const auto ratio = reporter.counter(name, "raw/Gantrel")) bench::printRatio(name, "raw/Gantrel", *ratio, 3);
+    }
+  });
   runtimeHost.reset();
-  return 0;
+  return result;
 }

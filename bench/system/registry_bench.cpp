@@ -16,7 +16,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "common/file_io.h"
@@ -24,6 +23,8 @@
 #include "win/registry.h"
 #include "win/registry_store.h"
 #include "win/winerror.h"
+
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -130,40 +131,9 @@ BENCHMARK(Lookup_Baseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(Write_Registry)->Unit(benchmark::kMillisecond);
 BENCHMARK(Write_Baseline)->Unit(benchmark::kMillisecond);
 
-// Prints as usual and remembers each run's time per iteration, so that the
-// ratios of the pairs can be reported at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) {
-        // Times in nanoseconds, whatever unit the run was shown in.
-        times_[run.benchmark_name()] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      }
-    }
-  }
-  void printRatios() const {
-    for (const auto& [name, time] : times_) {
-      auto split = name.find("_Registry");
-      if (split == std::string::npos) continue;
-      auto baseline = times_.find(name.substr(0, split) + "_Baseline");
-      if (baseline == times_.end() || time <= 0) continue;
-      std::printf("ratio %-10s baseline/registry = %.2f\n", name.substr(0, split).c_str(), baseline->second / time);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
-  benchmark::Shutdown();
-  return 0;
+  bench::RatioReporter reporter;
+  return bench::runBenchmarks(argc, argv, reporter, [&] { reporter.printRatios("Registry", "baseline/registry"); });
 }
