@@ -1,0 +1,605 @@
+#pragma once
+
+// NDR 2.0 (little-endian, IEEE floats, ASCII) in both directions.
+//
+// Every wire type is described once, by a function
+//
+//   template <class W> void walk(W& w, T& value);
+//
+// that names the type's members in wire order through the walker's calls
+// (w.u32(x), w.align(8), w.unique(p, ...), w.conformantArray(v, ...) and so
+// on). The Encoder writes each member it is handed; the Decoder reads into
+// it. So a stub, a proxy and a test all use the same description and cannot
+// drift apart. Descriptions live beside their types (ADL finds them);
+// descriptions of types this layer does not own (GUID, CY, FILETIME) live in
+// namespace ndr.
+//
+// The Decoder never reads past the end of the bytes it was given. The first
+// fault sticks: later reads return zeros and do nothing else, so a
+// description needs no checks of its own after each member, and the result
+// of the whole walk is one error value. Pointees are read after the
+// construct that holds their pointers, so a description cannot check what a
+// pointer leads to; such checks belong after decode() returns. Counts read
+// from the wire are checked
+// against the bytes left before anything is allocated for them, so memory
+// stays proportional to the input.
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <type_traits>
+#include <typeinfo>
+#include <unordered_map>
+#include <vector>
+
+#include "ndr/error.h"
+
+struct GUID;
+
+namespace ndr {
+
+class InterfaceMarshaler;
+
+// Nesting of pointees (a VARIANT by reference to a VARIANT to ...) beyond
+// this is refused rather than followed down the stack.
+inline constexpr std::size_t kMaxDepth = 48;
+
+// The first referent id an Encoder hands out, and the step between ids, as
+// the usual peers do. Decoders accept any non-zero value.
+inline constexpr std::uint32_t kFirstReferent = 0x00020000;
+
+// What both walkers share: the sticky error, the pointee deferral, the
+// nesting limit and the optional interface marshaler.
+class WalkerBase {
+ public:
+  bool ok() const { return !error_.has_value(); }
+  const std::optional<Error>& error() const { return error_; }
+
+  // Interfaces inside values (VT_UNKNOWN, VT_DISPATCH) need the exporter or a
+  // proxy manager; without one a non-null interface is refused.
+  InterfaceMarshaler* marshaler() const { return marshaler_; }
+  void setMarshaler(InterfaceMarshaler* marshaler) { marshaler_ = marshaler; }
+
+  // A construct whose embedded pointees are written after it: a top-level
+  // parameter, or a pointee (whose own pointees then follow it directly).
+  // Pointees are taken in the order their pointers appeared.
+  template <class F>
+  void construct(F&& body) {
+    if (!ok()) return;
+    if (depth_ >= kMaxDepth) {
+      failAt(Status::tooDeep, 0);
+      return;
+    }
+    ++depth_;
+    std::vector<std::function<void()>> pending;
+    std::vector<std::function<void()>>* outer = pending_;
+    pending_ = &pending;
+    body();
+    for (std::size_t i = 0; i < pending.size() && ok(); ++i) {
+      std::function<void()> item = std::move(pending[i]);
+      construct(item);
+    }
+    pending_ = outer;
+    --depth_;
+  }
+
+  // Queues a pointee behind the current construct.
+  void defer(std::function<void()> pointee) {
+    if (!ok()) return;
+    if (pending_ == nullptr) {
+      construct(pointee);
+      return;
+    }
+    pending_->push_back(std::move(pointee));
+  }
+
+ protected:
+  void failAt(Status status, std::size_t offset) {
+    if (!error_) error_ = Error{status, offset};
+  }
+
+ private:
+  std::optional<Error> error_;
+  std::vector<std::function<void()>>* pending_ = nullptr;
+  std::size_t depth_ = 0;
+  InterfaceMarshaler* marshaler_ = nullptr;
+};
+
+template <class T>
+concept Scalar = std::is_arithmetic_v<T> || std::is_enum_v<T>;
+
+// The calls a description uses, common to both walkers. Derived is Encoder
+// or Decoder; each supplies scalar(), bytes(), align(), position(),
+// referentOut/In and the array bound checks.
+template <class Derived>
+class Walker : public WalkerBase {
+ public:
+  Derived& self() { return static_cast<Derived&>(*this); }
+
+  void u8(std::uint8_t& v) { self().scalar(v); }
+  void u16(std::uint16_t& v) { self().scalar(v); }
+  void u32(std::uint32_t& v) { self().scalar(v); }
+  void u64(std::uint64_t& v) { self().scalar(v); }
+  void i8(std::int8_t& v) { self().scalar(v); }
+  void i16(std::int16_t& v) { self().scalar(v); }
+  void i32(std::int32_t& v) { self().scalar(v); }
+  void i64(std::int64_t& v) { self().scalar(v); }
+  void f32(float& v) { self().scalar(v); }
+  void f64(double& v) { self().scalar(v); }
+
+  // A plain IDL enum travels as 16 bits; values above 32767 are refused.
+  template <class E>
+  void enum16(E& v) {
+    std::uint16_t raw = static_cast<std::uint16_t>(v);
+    if (!Derived::kDecoding && static_cast<std::uint64_t>(v) > 0x7FFF) self().fail(Status::invalid);
+    self().scalar(raw);
+    if (raw > 0x7FFF) self().fail(Status::invalid);
+    v = static_cast<E>(raw);
+  }
+
+  // A member or element of any described type.
+  template <class T>
+  void item(T& v) {
+    walk(self(), v);
+  }
+
+  // A top-level parameter of a method.
+  template <class T>
+  void param(T& v) {
+    construct([&] { walk(self(), v); });
+  }
+
+  // Embedded pointers: the referent id now, the pointee after the construct.
+  // walkPointee(W&, T&) describes the pointee; by default the type's walk.
+  template <class T, class F>
+  void unique(std::unique_ptr<T>& p, F walkPointee) {
+    pointer(p, std::move(walkPointee), false);
+  }
+  template <class T>
+  void unique(std::unique_ptr<T>& p) {
+    unique(p, [](Derived& w, T& v) { walk(w, v); });
+  }
+  // A [ref] pointer is never NULL.
+  template <class T, class F>
+  void ref(std::unique_ptr<T>& p, F walkPointee) {
+    pointer(p, std::move(walkPointee), true);
+  }
+  template <class T>
+  void ref(std::unique_ptr<T>& p) {
+    ref(p, [](Derived& w, T& v) { walk(w, v); });
+  }
+  // A full pointer: a referent id seen before means the same object, whose
+  // pointee is not repeated.
+  template <class T, class F>
+  void full(std::shared_ptr<T>& p, F walkPointee) {
+    self().fullPointer(p, std::move(walkPointee));
+  }
+  template <class T>
+  void full(std::shared_ptr<T>& p) {
+    full(p, [](Derived& w, T& v) { walk(w, v); });
+  }
+
+  // The conformance (max_count) of a conformant array. Inside a structure it
+  // opens the structure; on its own it directly precedes the elements.
+  void maxCount(std::uint32_t& count) { self().scalar(count); }
+
+  // count elements of v (conformance already walked). minWireSize is the
+  // fewest bytes one element can take, for the bound check.
+  template <class T, class F>
+  void elements(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize, F walkElement) {
+    if (!ok()) return;
+    if (!self().reserveElements(v, count, minWireSize)) return;
+    for (std::size_t i = 0; i < v.size() && ok(); ++i) walkElement(self(), v[i]);
+  }
+  template <class T>
+  void elements(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
+    elements(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+  }
+
+  // [size_is] T a[]: max_count, then the elements.
+  template <class T, class F>
+  void conformantArray(std::vector<T>& v, std::size_t minWireSize, F walkElement) {
+    std::uint32_t count = static_cast<std::uint32_t>(v.size());
+    maxCount(count);
+    elements(v, count, minWireSize, std::move(walkElement));
+  }
+  template <class T>
+  void conformantArray(std::vector<T>& v, std::size_t minWireSize) {
+    conformantArray(v, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+  }
+
+  // [length_is] T a[N]: offset and actual_count, then the elements present.
+  // The Decoder keeps the elements that were sent; *offset reports where
+  // they start.
+  template <class T, class F>
+  void varyingArray(std::vector<T>& v, std::size_t minWireSize, F walkElement, std::uint32_t* offset = nullptr) {
+    std::uint32_t first = offset ? *offset : 0;
+    std::uint32_t actual = static_cast<std::uint32_t>(v.size());
+    u32(first);
+    u32(actual);
+    if (offset) *offset = first;
+    elements(v, actual, minWireSize, std::move(walkElement));
+  }
+
+  // [size_is, length_is] T a[]: max_count, offset, actual_count, elements.
+  // offset + actual_count must lie within max_count.
+  template <class T, class F>
+  void conformantVaryingArray(std::vector<T>& v, std::size_t minWireSize, F walkElement,
+                              std::uint32_t* maximum = nullptr, std::uint32_t* offset = nullptr) {
+    std::uint32_t max = maximum ? *maximum : static_cast<std::uint32_t>(v.size());
+    if (!Derived::kDecoding && max < v.size() + (offset ? *offset : 0)) self().fail(Status::invalid);
+    maxCount(max);
+    std::uint32_t first = offset ? *offset : 0;
+    std::uint32_t actual = static_cast<std::uint32_t>(v.size());
+    u32(first);
+    u32(actual);
+    if (std::uint64_t{first} + actual > max) self().fail(Status::invalid);
+    if (maximum) *maximum = max;
+    if (offset) *offset = first;
+    elements(v, actual, minWireSize, std::move(walkElement));
+  }
+
+  // A [size_is(count)] pointer to an array, count being a member walked
+  // before: the referent, then (deferred) max_count and the elements.
+  // Encoding sends NULL for an empty array; decoding reads NULL as empty.
+  // max_count must equal count.
+  template <class T, class F>
+  void sizedPointer(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize, F walkElement) {
+    bool present = !Derived::kDecoding && !v.empty();
+    self().referent(present, false);
+    if (Derived::kDecoding) v.clear();
+    if (!ok() || !present) return;
+    std::vector<T>* target = &v;
+    defer([this, target, count, minWireSize, walkElement] {
+      std::uint32_t conformance = count;
+      maxCount(conformance);
+      if (conformance != count) {
+        self().fail(Status::invalid);
+        return;
+      }
+      elements(*target, conformance, minWireSize, walkElement);
+    });
+  }
+  template <class T>
+  void sizedPointer(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
+    sizedPointer(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+  }
+
+  // A [size_is(count)] array in place (a top-level [ref] array parameter):
+  // max_count, which must equal count, then the elements.
+  template <class T, class F>
+  void sizedArray(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize, F walkElement) {
+    std::uint32_t conformance = count;
+    maxCount(conformance);
+    if (ok() && conformance != count) {
+      self().fail(Status::invalid);
+      return;
+    }
+    elements(v, conformance, minWireSize, std::move(walkElement));
+  }
+  template <class T>
+  void sizedArray(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
+    sizedArray(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+  }
+
+  // A member of a packed (not NDR-aligned) structure such as an OBJREF.
+  template <Scalar T>
+  void packed(T& v) {
+    if constexpr (Derived::kDecoding) {
+      self().get(v);
+    } else {
+      self().put(v);
+    }
+  }
+  void packedGuid(GUID& g);
+
+  // [string] wchar_t* / char*: a conformant-varying array whose last element
+  // is the terminator, which the text itself does not hold.
+  void wideString(std::u16string& text) { self().string(text); }
+  void narrowString(std::string& text) { self().string(text); }
+
+ private:
+  template <class T, class F>
+  void pointer(std::unique_ptr<T>& p, F walkPointee, bool isRef) {
+    bool present = static_cast<bool>(p);
+    self().referent(present, isRef);
+    if (!ok()) return;
+    if (!present) {
+      p.reset();
+      return;
+    }
+    if (Derived::kDecoding && !p) p = std::make_unique<T>();
+    T* target = p.get();
+    defer([this, target, walkPointee] { walkPointee(self(), *target); });
+  }
+};
+
+// Writes NDR into a byte vector (appending; alignment counts from where the
+// Encoder started).
+class Encoder : public Walker<Encoder> {
+ public:
+  static constexpr bool kDecoding = false;
+
+  explicit Encoder(std::vector<std::uint8_t>& out) : out_(out), base_(out.size()) {}
+
+  std::size_t position() const { return out_.size() - base_; }
+  std::vector<std::uint8_t>& buffer() { return out_; }
+  void fail(Status status) { failAt(status, position()); }
+
+  void align(std::size_t n) {
+    if (!ok()) return;
+    while (position() % n != 0) out_.push_back(0);
+  }
+
+  template <Scalar T>
+  void scalar(T& v) {
+    if (!ok()) return;
+    align(sizeof(T));
+    put(v);
+  }
+  // Writes without aligning (packed structures such as OBJREF).
+  template <Scalar T>
+  void put(const T& v) {
+    if (!ok()) return;
+    using U = std::conditional_t<sizeof(T) == 1, std::uint8_t,
+              std::conditional_t<sizeof(T) == 2, std::uint16_t,
+              std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>>;
+    U raw;
+    std::memcpy(&raw, &v, sizeof(T));
+    for (std::size_t i = 0; i < sizeof(T); ++i) out_.push_back(static_cast<std::uint8_t>(raw >> (8 * i)));
+  }
+  void bytes(std::uint8_t* data, std::size_t count) { bytes(static_cast<const std::uint8_t*>(data), count); }
+  void bytes(const std::uint8_t* data, std::size_t count) {
+    if (!ok() || count == 0) return;
+    out_.insert(out_.end(), data, data + count);
+  }
+
+  // Overwrites a u32 written earlier (a size known only afterwards).
+  void patch32(std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) out_[base_ + at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  }
+
+  void referent(bool present, bool isRef) {
+    if (isRef && !present) {
+      fail(Status::invalid);
+      return;
+    }
+    std::uint32_t id = present ? nextReferent() : 0;
+    scalar(id);
+  }
+
+  std::uint32_t nextReferent() {
+    std::uint32_t id = kFirstReferent + 4 * referents_++;
+    return id;
+  }
+
+  template <class T, class F>
+  void fullPointer(std::shared_ptr<T>& p, F walkPointee) {
+    if (!p) {
+      std::uint32_t zero = 0;
+      scalar(zero);
+      return;
+    }
+    auto found = fullIds_.find(p.get());
+    if (found != fullIds_.end()) {
+      std::uint32_t id = found->second;
+      scalar(id);
+      return;
+    }
+    std::uint32_t id = nextReferent();
+    fullIds_.emplace(p.get(), id);
+    scalar(id);
+    T* target = p.get();
+    defer([this, target, walkPointee] { walkPointee(*this, *target); });
+  }
+
+  template <class T>
+  bool reserveElements(std::vector<T>& v, std::uint32_t count, std::size_t) {
+    if (v.size() != count) {
+      fail(Status::invalid);
+      return false;
+    }
+    return true;
+  }
+
+  template <class Char>
+  void string(std::basic_string<Char>& text) {
+    std::uint32_t count = static_cast<std::uint32_t>(text.size() + 1);
+    std::uint32_t zero = 0;
+    scalar(count);
+    scalar(zero);
+    scalar(count);
+    for (Char c : text) put(c);
+    put(Char{0});
+  }
+
+ private:
+  std::vector<std::uint8_t>& out_;
+  std::size_t base_;
+  std::uint32_t referents_ = 0;
+  std::unordered_map<const void*, std::uint32_t> fullIds_;
+};
+
+// Reads NDR from the bytes it is given and never past their end.
+class Decoder : public Walker<Decoder> {
+ public:
+  static constexpr bool kDecoding = true;
+
+  explicit Decoder(std::span<const std::uint8_t> in) : in_(in) {}
+
+  std::size_t position() const { return position_; }
+  std::size_t remaining() const { return in_.size() - position_; }
+  void fail(Status status) { failAt(status, position_); }
+
+  // Alignment stops at the end of the input: only a read beyond it fails, so
+  // a value that ends the stream short of the next boundary is accepted.
+  void align(std::size_t n) {
+    if (!ok()) return;
+    std::size_t next = (position_ + n - 1) / n * n;
+    position_ = next < in_.size() ? next : in_.size();
+  }
+
+  template <Scalar T>
+  void scalar(T& v) {
+    align(sizeof(T));
+    get(v);
+  }
+  template <Scalar T>
+  void get(T& v) {
+    v = T{};
+    if (!ok()) return;
+    if (remaining() < sizeof(T)) {
+      fail(Status::truncated);
+      return;
+    }
+    using U = std::conditional_t<sizeof(T) == 1, std::uint8_t,
+              std::conditional_t<sizeof(T) == 2, std::uint16_t,
+              std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>>;
+    U raw = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i) raw |= static_cast<U>(U{in_[position_ + i]} << (8 * i));
+    std::memcpy(&v, &raw, sizeof(T));
+    position_ += sizeof(T);
+  }
+  void bytes(std::uint8_t* data, std::size_t count) {
+    if (!ok() || count == 0) return;
+    if (remaining() < count) {
+      std::memset(data, 0, count);
+      fail(Status::truncated);
+      return;
+    }
+    std::memcpy(data, in_.data() + position_, count);
+    position_ += count;
+  }
+  // A view of the next count bytes, consumed; empty on a fault.
+  std::span<const std::uint8_t> take(std::size_t count) {
+    if (!ok()) return {};
+    if (remaining() < count) {
+      fail(Status::truncated);
+      return {};
+    }
+    auto view = in_.subspan(position_, count);
+    position_ += count;
+    return view;
+  }
+  void skip(std::size_t count) { take(count); }
+
+  // Whether count elements of at least minWireSize bytes each can still
+  // follow; fails the walk otherwise.
+  bool canHold(std::uint64_t count, std::size_t minWireSize) {
+    if (!ok()) return false;
+    if (count * std::max<std::size_t>(minWireSize, 1) > remaining()) {
+      fail(Status::truncated);
+      return false;
+    }
+    return true;
+  }
+
+  void referent(bool& present, bool isRef) {
+    std::uint32_t id = 0;
+    scalar(id);
+    present = id != 0;
+    if (isRef && !present && ok()) fail(Status::invalid);
+  }
+
+  template <class T, class F>
+  void fullPointer(std::shared_ptr<T>& p, F walkPointee) {
+    std::uint32_t id = 0;
+    scalar(id);
+    p.reset();
+    if (!ok() || id == 0) return;
+    auto found = fullObjects_.find(id);
+    if (found != fullObjects_.end()) {
+      if (*found->second.type != typeid(T)) {
+        fail(Status::invalid);
+        return;
+      }
+      p = std::static_pointer_cast<T>(found->second.object);
+      return;
+    }
+    p = std::make_shared<T>();
+    fullObjects_.emplace(id, Shared{p, &typeid(T)});
+    T* target = p.get();
+    defer([this, target, walkPointee] { walkPointee(*this, *target); });
+  }
+
+  template <class T>
+  bool reserveElements(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
+    if (!canHold(count, minWireSize)) return false;
+    v.clear();
+    v.resize(count);
+    return true;
+  }
+
+  template <class Char>
+  void string(std::basic_string<Char>& text) {
+    std::uint32_t max = 0, offset = 0, actual = 0;
+    text.clear();
+    scalar(max);
+    scalar(offset);
+    scalar(actual);
+    if (!ok()) return;
+    if (actual == 0 || std::uint64_t{offset} + actual > max) {
+      fail(Status::invalid);
+      return;
+    }
+    if (!canHold(actual, sizeof(Char))) return;
+    text.resize(actual);
+    for (auto& c : text) get(c);
+    if (text.back() != Char{0}) {
+      fail(Status::invalid);
+      return;
+    }
+    text.pop_back();
+  }
+
+ private:
+  struct Shared {
+    std::shared_ptr<void> object;
+    const std::type_info* type;
+  };
+  std::span<const std::uint8_t> in_;
+  std::size_t position_ = 0;
+  std::unordered_map<std::uint32_t, Shared> fullObjects_;
+};
+
+// Descriptions of the primitive types and of GUID (a structure of u32, u16,
+// u16 and eight bytes, aligned to 4).
+template <class W, class T>
+  requires std::is_arithmetic_v<T>
+void walk(W& w, T& v) {
+  w.scalar(v);
+}
+void walk(Encoder& w, GUID& g);
+void walk(Decoder& w, GUID& g);
+
+// Encodes what body(Encoder&) describes, appending to out. The body is one
+// construct: pointees it leaves deferred are written at its end.
+template <class F>
+std::optional<Error> encode(std::vector<std::uint8_t>& out, F&& body, InterfaceMarshaler* marshaler = nullptr) {
+  Encoder encoder(out);
+  encoder.setMarshaler(marshaler);
+  encoder.construct([&] { body(encoder); });
+  return encoder.error();
+}
+
+// Decodes what body(Decoder&) describes from in. Bytes after the last item
+// are ignored (peers append verification trailers and filler); consumed
+// reports how many were used.
+template <class F>
+std::optional<Error> decode(std::span<const std::uint8_t> in, F&& body, std::size_t* consumed = nullptr,
+                            InterfaceMarshaler* marshaler = nullptr) {
+  Decoder decoder(in);
+  decoder.setMarshaler(marshaler);
+  decoder.construct([&] { body(decoder); });
+  if (consumed) *consumed = decoder.position();
+  return decoder.error();
+}
+
+}  // namespace ndr
