@@ -1,6 +1,7 @@
 // The group pop-up's commands against the sample server, each compared on
 // the whole result pane, with the tree they leave behind.
 
+#include "resources/parameter_dialog_ids.h"
 #include "resources/resource_ids.h"
 #include "scripted_ticks.h"
 #include "workspace_fixture.h"
@@ -9,7 +10,17 @@ namespace quillon::testing {
 namespace {
 
 using gui::testing::modalScript;
+using gui::testing::DialogDriver;
 using GroupCommandsTest = WorkspaceTest;
+
+// Answers the one-line text dialog with `text`, or cancels it.
+std::function<void(DialogDriver&)> typeText(const QString& caption, const QString& text, bool ok = true) {
+  return [=](DialogDriver& d) {
+    EXPECT_EQ(d.caption(), caption);
+    d.setText(IDC_PARAM_FIELD, text);
+    d.press(ok ? gui::IDOK : gui::IDCANCEL);
+  };
+}
 
 TEST_F(GroupCommandsTest, GetGroupTypeAndGetStateDescribeTheGroup) {
   startConnected();
@@ -92,6 +103,90 @@ TEST_F(GroupCommandsTest, AddAllItemsNeedsTheBrowseInterface) {
   });
   EXPECT_EQ(resultPane(), (ResultPane{}));
   EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  G#1"}));
+}
+
+TEST_F(GroupCommandsTest, SetNameRenamesTheEntryWithoutReadingThePaneAgain) {
+  startConnected();
+  addGroup("Old", {"Static.I4"});
+  choose(privatePane(), "Old", "Set Name", [] {
+    modalScript().expectDialog(IDD_TEXT_PARAM, typeText("IOPCGroupStateMgt::SetName", "New", false));
+  });
+  EXPECT_EQ(resultPane(), (ResultPane{}));  // Cancel shows nothing
+
+  choose(privatePane(), "Old", "Set Name", [] {
+    modalScript().expectDialog(IDD_TEXT_PARAM, typeText("IOPCGroupStateMgt::SetName", "New"));
+  });
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCGroupStateMgt::SetName", "S_OK", {}}));
+  gui::TreeCtrl tree = privatePane()->GetTreeCtrl();
+  EXPECT_EQ(tree.GetItemText(tree.GetSelectedItem()), "New");
+  choose(privatePane(), "New", "Get State");
+  EXPECT_EQ(resultPane().lines.value(2), "Name            : New");
+}
+
+TEST_F(GroupCommandsTest, CloneGroupAlwaysMakesAPrivateGroup) {
+  startConnected();
+  const QStringList publicBefore = shape(publicPane());
+  choose(publicPane(), "Public Simulation", "Clone Group", [] {
+    modalScript().expectDialog(IDD_TEXT_PARAM, typeText("IOPCGroupStateMgt::CloneGroup", "Copy"));
+  });
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCGroupStateMgt::CloneGroup", "S_OK", {}}));
+  const QStringList copy = shape(privatePane());
+  ASSERT_GE(copy.size(), 3);
+  EXPECT_EQ(copy.mid(0, 2), (QStringList{"Private Groups#0", "  Copy#1"}));
+  // The clone has the original's items.
+  EXPECT_EQ(copy.mid(2), publicBefore.mid(2));
+  EXPECT_EQ(shape(publicPane()), publicBefore);
+}
+
+TEST_F(GroupCommandsTest, ReadAllItemsNReadsTheReadableItemsAndListsTheirStates) {
+  startConnected();
+  addGroup("G", {"Access.WriteOnly", "Static.I4", "Access.ReadOnly"});
+  auto answer = [](const QString& count, bool fromCache) {
+    return [=] {
+      modalScript().expectDialog(IDD_NUMBER_PARAM_WITH_CHECK, [=](DialogDriver& d) {
+        EXPECT_EQ(d.caption(), "Read all readable Group Items n times");
+        EXPECT_EQ(d.text(IDC_PARAM_FIELD), "10");
+        EXPECT_TRUE(d.isChecked(IDC_PARAM_CHECK));
+        d.setText(IDC_PARAM_FIELD, count);
+        d.check(IDC_PARAM_CHECK, fromCache);
+        d.press(gui::IDOK);
+      });
+    };
+  };
+  {
+    ScriptedTicks ticks({0xFFFFFFFFu, 5u});
+    choose(privatePane(), "G", "Read all Items n", answer("3", true));
+  }
+  ResultPane pane = resultPane();
+  for (QString& line : pane.lines) {
+    if (line.startsWith("   ftTimeStamp   : ")) line = "<time>";
+  }
+  ASSERT_GE(pane.lines.size(), 10);
+  EXPECT_EQ(pane.lines.mid(0, 8), (QStringList{"3 read access for 2 items takes 6 ms.",
+                                               "Average access time per read (2 items)", "is 2.000000 milliseconds.",
+                                               "", "List with Item States from the", "first read access :",
+                                               "Item 'Static.I4'", "<time>"}));
+  EXPECT_TRUE(pane.lines.contains("   vDataValue[0] : -123456"));
+  EXPECT_TRUE(pane.lines.contains("Item 'Access.ReadOnly'"));
+  EXPECT_EQ(pane.function, "IOPCSyncIO::Read");
+  EXPECT_EQ(pane.returnCode, "S_OK");
+
+  // From the device, in less than a tick.
+  {
+    ScriptedTicks ticks({42u, 42u});
+    choose(privatePane(), "G", "Read all Items n", answer("1", false));
+  }
+  EXPECT_EQ(resultPane().lines.mid(0, 2), (QStringList{"1 read access for 2 items takes less time",
+                                                       "than the Resolution of the System Timer."}));
+}
+
+TEST_F(GroupCommandsTest, ReadAllItemsNNeedsReadableItems) {
+  startConnected();
+  addGroup("W", {"Access.WriteOnly"});
+  choose(privatePane(), "W", "Read all Items n", [] {
+    modalScript().expectMessageBox(gui::IDOK, "This Group has no Items to perform read operations.\n");
+  });
+  EXPECT_EQ(resultPane(), (ResultPane{}));
 }
 
 }  // namespace

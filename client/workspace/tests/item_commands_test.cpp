@@ -5,7 +5,9 @@
 
 #include "com/allocator.h"
 
+#include "resources/parameter_dialog_ids.h"
 #include "resources/resource_ids.h"
+#include "scripted_ticks.h"
 #include "workspace_fixture.h"
 
 namespace quillon::testing {
@@ -111,6 +113,71 @@ TEST_F(ItemCommandsTest, GetPropertiesHandsTheItemIdToTheListing) {
   addGroup("G", {"Analog.Pressure"});
   choose(privatePane(), "Analog.Pressure", "Get Properties",
          [] { modalScript().expectMessageBox(gui::IDOK, "Interface not supported : IOPCItemProperties\n"); });
+}
+
+TEST_F(ItemCommandsTest, SetClientHandleAndSetDatatypeChangeTheItemAndReadThePaneAgain) {
+  startConnected();
+  addGroup("G", {"Static.R8"});
+  choose(privatePane(), "Static.R8", "Set Client Handle", [] {
+    modalScript().expectDialog(IDD_NUMBER_PARAM, [](gui::testing::DialogDriver& d) {
+      EXPECT_EQ(d.caption(), "IOPCItemMgt::SetClientHandles");
+      d.setText(IDC_PARAM_FIELD, "4000000000");
+      d.press(gui::IDOK);
+    });
+  });
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCItemMgt::SetClientHandles",
+                                      "S_OK",
+                                      {"New Client Handle of Item 'Static.R8' is 4000000000"}}));
+  gui::TreeCtrl tree = privatePane()->GetTreeCtrl();
+  EXPECT_EQ(tree.GetSelectedItem(), tree.GetRootItem());
+  choose(privatePane(), "Static.R8", "Attributes");
+  EXPECT_EQ(resultPane().lines.value(3), "hClient             : 4000000000");
+
+  choose(privatePane(), "Static.R8", "Set Datatype", [] {
+    modalScript().expectDialog(IDD_CHOICE_PARAM, [](gui::testing::DialogDriver& d) {
+      EXPECT_EQ(d.caption(), "IOPCItemMgt::SetDatatypes");
+      d.selectText(IDC_PARAM_FIELD, "VT_BSTR");
+      d.press(gui::IDOK);
+    });
+  });
+  EXPECT_EQ(resultPane(),
+            (ResultPane{"IOPCItemMgt::SetDatatypes", "S_OK", {"New Datatype of Item 'Static.R8' is VT_BSTR"}}));
+  choose(privatePane(), "Static.R8", "Attributes");
+  EXPECT_EQ(resultPane().lines.value(7), "vtRequestedDataType : VT_BSTR");
+}
+
+TEST_F(ItemCommandsTest, ValidateItemValidatesTheItemAsItStands) {
+  startConnected();
+  addGroup("G", {"Static.I1"});
+  for (const char* blobs : {"FALSE", "TRUE"}) {
+    choose(privatePane(), "Static.I1", "Validate Item", [blobs] {
+      modalScript().expectDialog(IDD_CHOICE_PARAM, [blobs](gui::testing::DialogDriver& d) {
+        EXPECT_EQ(d.caption(), "IOPCItemMgt::ValidateItems");
+        d.selectText(IDC_PARAM_FIELD, blobs);
+        d.press(gui::IDOK);
+      });
+    });
+    // Unlike the group's command, the item's shows no blob size.
+    EXPECT_EQ(resultPane(), (ResultPane{"IOPCItemMgt::ValidateItems", "S_OK", {}})) << blobs;
+  }
+}
+
+TEST_F(ItemCommandsTest, ReadNTimesTheItem) {
+  startConnected();
+  addGroup("G", {"Static.I4"});
+  ScriptedTicks ticks({1000u, 1250u});
+  choose(privatePane(), "Static.I4", "Read n", [] {
+    modalScript().expectDialog(IDD_NUMBER_PARAM_WITH_CHECK, [](gui::testing::DialogDriver& d) {
+      EXPECT_EQ(d.caption(), "IOPCSyncIO::Read n times");
+      EXPECT_EQ(d.text(IDC_PARAM_FIELD), "10");
+      EXPECT_TRUE(d.isChecked(IDC_PARAM_CHECK));
+      d.press(gui::IDOK);
+    });
+  });
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCSyncIO::Read",
+                                      "S_OK",
+                                      {"10 read access takes 250 milliseconds.",
+                                       "Average access time per read is 25.000000 ms."}}));
 }
 
 }  // namespace
