@@ -11,6 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev lld
   iproute2 util-linux ccache
   nettle-dev
+  dpkg-dev file
 )
 
 missing=()

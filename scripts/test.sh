@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test:
 #   1. the normal build (RelWithDebInfo), all tests;
+#      then the installation and the Debian package (see scripts/check-install.sh);
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer, all tests, leaks checked;
 #   3. ThreadSanitizer, the tests labelled "concurrency";
 #   4. the plug-ins and their tests as a 32-bit build;
@@ -31,6 +32,9 @@ run_ctest() { local dir=$1; shift; (cd "$dir" && ctest --output-on-failure -j "$
 stage "normal build"
 "$root/scripts/build.sh" "$out/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lean_build[@]}"
 run_ctest "$out/release"
+
+stage "installation and Debian package"
+"$root/scripts/check-install.sh" "$out/release"
 
 stage "AddressSanitizer + UndefinedBehaviorSanitizer"
 "$root/scripts/build.sh" "$out/asan" -DCMAKE_BUILD_TYPE=Debug \

@@ -1,9 +1,9 @@
 // regsvr: registers in-process COM servers in the registry, or with -u
 // removes them, by calling the library's DllRegisterServer or
-// DllUnregisterServer. The registry is the one VELMORA_REGISTRY names (see
-// win/registry_store.h).
+// DllUnregisterServer. The registrations go to the user's store, or with
+// --system to the machine-wide store (see win/registry_store.h).
 //
-//   regsvr [-u] LIBRARY...
+//   regsvr [-u] [--system] LIBRARY...
 //
 // Exit status 0 when every library was done, 1 when one failed, 2 for wrong
 // usage.
@@ -18,12 +18,22 @@
 #include <string>
 
 #include "com/guid.h"
+#include "velmora/version.h"
+#include "win/registry_store.h"
 
 namespace {
 
 using RegistrationEntry = HRESULT (*)();
 
-void usage() { std::fprintf(stderr, "usage: regsvr [-u] LIBRARY...\n"); }
+constexpr const char* kUsage =
+    "usage: regsvr [-u] [--system] LIBRARY...\n"
+    "Registers in-process COM servers (with -u removes their registrations) by\n"
+    "calling each library's DllRegisterServer or DllUnregisterServer.\n"
+    "  -u         unregister\n"
+    "  --system   write the machine-wide registry instead of the user's\n"
+    "  --help     show this text;  --version  show the version\n";
+
+void usage() { std::fputs(kUsage, stderr); }
 
 // Runs the library's registration entry; false (after saying why) on any
 // failure.
@@ -60,11 +70,17 @@ bool process(const char* library, bool unregister) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (velmora::answerStandardOptions(argc, argv, "regsvr", kUsage)) return 0;
   bool unregister = false;
   int first = 1;
-  if (first < argc && std::strcmp(argv[first], "-u") == 0) {
-    unregister = true;
-    ++first;
+  for (; first < argc; ++first) {
+    if (std::strcmp(argv[first], "-u") == 0) {
+      unregister = true;
+    } else if (std::strcmp(argv[first], "--system") == 0) {
+      win::setRegistryWriteStore(win::RegistryStore::System);
+    } else {
+      break;
+    }
   }
   if (first >= argc) {
     usage();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "scratch_registry.h"
+#include "velmora/version.h"
 
 namespace {
 
@@ -49,8 +50,9 @@ TEST_F(RegtoolTest, ImportsListsExportsAndChecks) {
       {"path", 0, storePath() + "\n"},
       {"import " + input, 0, ""},
       {"list", 0, "Pelkor.DataSample\\\n"},
-      {"list 'HKEY_CLASSES_ROOT\\pelkor.datasample'", 0, "@=\"Sample\"\n\"Vendor\"=\"Pelkor\"\nCLSID\\\nOPC\\\n"},
-      {"list 'HKCR\\Pelkor.DataSample\\CLSID'", 0, "@=\"{A1}\"\n"},
+      {"list 'HKEY_CLASSES_ROOT\\pelkor.datasample'", 0,
+       "; from: user store\n@=\"Sample\"\n\"Vendor\"=\"Pelkor\"\nCLSID\\\nOPC\\\n"},
+      {"list 'HKCR\\Pelkor.DataSample\\CLSID'", 0, "; from: user store\n@=\"{A1}\"\n"},
       {"list Missing", 1, "regtool: cannot open \"Missing\": The system cannot find the file specified.\n"},
       {"export - 'Pelkor.DataSample\\CLSID'", 0,
        std::string(kHeader) + "[HKEY_CLASSES_ROOT\\Pelkor.DataSample\\CLSID]\n@=\"{A1}\"\n\n"},
@@ -84,6 +86,38 @@ TEST_F(RegtoolTest, ReportsUnreadableLinesWithTheirNumbers) {
   outcome = run("check");
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.output, storePath() + ":3: the key section is not closed by \"]\"\n");
+}
+
+TEST_F(RegtoolTest, SystemWritesTheMachineStoreAndListSaysWhereKeysComeFrom) {
+  const std::string machineStore = dir() + "/machine.reg";
+  setenv("VELMORA_SYSTEM_REGISTRY", machineStore.c_str(), 1);
+  const std::string machineInput = dir() + "/machine-input.reg";
+  writeFile(machineInput, std::string(kHeader) + "[HKEY_CLASSES_ROOT\\Shared]\n\"Who\"=\"machine\"\n"
+                                                   "[HKEY_CLASSES_ROOT\\MachineOnly]\n");
+  const std::string userInput = dir() + "/user-input.reg";
+  writeFile(userInput, std::string(kHeader) + "[HKEY_CLASSES_ROOT\\Shared]\n\"Who\"=\"user\"\n");
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string output;
+  } cases[] = {
+      {"--system path", 0, machineStore + "\n"},
+      {"--system import " + machineInput, 0, ""},
+      {"import " + userInput, 0, ""},
+      {"list Shared", 0, "; from: user store over machine store\n\"Who\"=\"user\"\n"},
+      {"list MachineOnly", 0, "; from: machine store\n"},
+      {"--system check", 0, ""},
+      {"--version", 0, "regtool (Velmora) " VELMORA_VERSION "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome outcome = run(c.arguments);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(outcome.output, c.output);
+  }
+  EXPECT_EQ(readStore().find("MachineOnly"), std::string::npos);
+  EXPECT_NE(readFile(machineStore).find("MachineOnly"), std::string::npos);
+  unsetenv("VELMORA_SYSTEM_REGISTRY");
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// regtool: the registry store from a shell.
+// regtool: the registry stores from a shell.
 //
-//   regtool path                print the store's path
-//   regtool list [KEY]          print KEY's values and subkeys
-//   regtool export FILE [KEY]   write the registry, or KEY's subtree, to FILE
-//   regtool import FILE         merge FILE into the registry
-//   regtool check               list lines of the store that cannot be read
+//   regtool [--system] path                print the path of the store written
+//   regtool [--system] list [KEY]          print which stores hold KEY, its values and subkeys
+//   regtool [--system] export FILE [KEY]   write the registry, or KEY's subtree, to FILE
+//   regtool [--system] import FILE         merge FILE into the store written
+//   regtool [--system] check               list lines of that store that cannot be read
 //
+// Reads see the user's store laid over the machine-wide one; writes and
+// checks go to the user's store, or with --system to the machine-wide one.
 // FILE "-" is standard input or output. KEY is a path below
 // HKEY_CLASSES_ROOT, with or without a leading "HKEY_CLASSES_ROOT\" or
 // "HKCR\". Exit status: 0 success, 1 failure, 2 wrong usage.
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "velmora/version.h"
 #include "win/message.h"
 #include "win/registry.h"
 #include "win/registry_store.h"
@@ -28,15 +31,24 @@ namespace {
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
 
+constexpr const char* kUsageText =
+    "usage: regtool [--system] path\n"
+    "       regtool [--system] list [KEY]\n"
+    "       regtool [--system] export FILE [KEY]\n"
+    "       regtool [--system] import FILE\n"
+    "       regtool [--system] check\n"
+    "       regtool --help | --version\n"
+    "FILE \"-\" is standard input or output; KEY is a path below HKEY_CLASSES_ROOT.\n"
+    "Reads merge the user's store over the machine-wide one; writes and checks go to\n"
+    "the user's store, or with --system to the machine-wide one.\n";
+
 int usage() {
-  std::cerr << "usage: regtool path\n"
-               "       regtool list [KEY]\n"
-               "       regtool export FILE [KEY]\n"
-               "       regtool import FILE\n"
-               "       regtool check\n"
-               "FILE \"-\" is standard input or output; KEY is a path below HKEY_CLASSES_ROOT.\n";
+  std::cerr << kUsageText;
   return kUsage;
 }
+
+// The store a write or check goes to, for messages.
+std::string writtenStorePath() { return win::registryStorePath(win::registryWriteStore()); }
 
 // Reports a failure with the system's text for its code.
 int fail(const std::string& what, LONG code) {
@@ -88,7 +100,7 @@ void warnIfDamaged() {
   std::vector<win::RegistryProblem> problems;
   if (win::checkRegistryStore(problems) == ERROR_SUCCESS && !problems.empty()) {
     std::cerr << "regtool: warning: the store has unreadable lines and cannot be written:\n";
-    printProblems(problems, win::registryStorePath());
+    printProblems(problems, writtenStorePath());
   }
 }
 
@@ -96,6 +108,15 @@ int list(const std::string& keyPath) {
   HKEY key = nullptr;
   LONG result = RegOpenKeyExA(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, KEY_READ, &key);
   if (result != ERROR_SUCCESS) return fail("cannot open \"" + keyPath + "\"", result);
+  // Every store holds the root; below it, say where the key comes from.
+  win::RegistryKeyOrigin origin;
+  if (!keyPath.empty() && win::registryKeyOrigin(keyPath.c_str(), origin) == ERROR_SUCCESS) {
+    std::cout << "; from: "
+              << (origin.user && origin.system ? "user store over machine store"
+                  : origin.user                ? "user store"
+                                               : "machine store")
+              << "\n";
+  }
   std::string name(16384, '\0');
   std::string data;
   for (DWORD index = 0;; ++index) {
@@ -167,20 +188,25 @@ int importFrom(const std::string& file) {
 int check() {
   std::vector<win::RegistryProblem> problems;
   const LONG result = win::checkRegistryStore(problems);
-  if (result != ERROR_SUCCESS) return fail("cannot read " + win::registryStorePath(), result);
-  printProblems(problems, win::registryStorePath());
+  if (result != ERROR_SUCCESS) return fail("cannot read " + writtenStorePath(), result);
+  printProblems(problems, writtenStorePath());
   return problems.empty() ? 0 : kFailure;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (velmora::answerStandardOptions(argc, argv, "regtool", kUsageText)) return 0;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "--system") {
+    win::setRegistryWriteStore(win::RegistryStore::System);
+    args.erase(args.begin());
+  }
   if (args.empty()) return usage();
   const std::string& command = args[0];
   if (command == "path" && args.size() == 1) {
-    const std::string path = win::registryStorePath();
-    if (path.empty()) return fail("no home folder for the store", ERROR_PATH_NOT_FOUND);
+    const std::string path = writtenStorePath();
+    if (path.empty()) return fail("no path for the store", ERROR_PATH_NOT_FOUND);
     std::cout << path << "\n";
     return 0;
   }

@@ -70,13 +70,31 @@ LONG readTarget(const Target& target, std::shared_ptr<const StoreSnapshot>& snap
   return found ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
+// Whether a key exists in the merged view of both stores.
+bool inView(const KeyPath& path) {
+  std::shared_ptr<const StoreSnapshot> snapshot;
+  return readStore(snapshot) == ERROR_SUCCESS && findKey(snapshot->root, path) != nullptr;
+}
+
+// The key at path in the store that takes the writes. A key that only the
+// other store has is made here on demand, so that a value set on it is kept
+// in this store and laid over the other's; it is written only with a change.
+RegistryKey* writableKey(RegistryKey& root, const KeyPath& path) {
+  if (RegistryKey* key = findKey(root, path)) return key;
+  return inView(path) ? &createKey(root, path) : nullptr;
+}
+
+// What removing the key at path from the write store answers when that
+// store lacks it: the other store's keys cannot be removed from here.
+DWORD missingKeyError(const KeyPath& path) { return inView(path) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND; }
+
 // Changes the target in the store under the writers' lock. With create the
 // target's missing keys are made, which needs KEY_CREATE_SUB_KEY on the
 // starting key; otherwise a missing target is ERROR_FILE_NOT_FOUND.
 using KeyChange = std::function<LONG(RegistryKey& key, bool& changed)>;
 LONG writeTarget(const Target& target, bool create, const KeyChange& change) {
   return static_cast<LONG>(modifyStore([&](RegistryKey& root, bool& changed) -> DWORD {
-    RegistryKey* base = findKey(root, target.base);
+    RegistryKey* base = writableKey(root, target.base);
     if (!base) return ERROR_KEY_DELETED;
     RegistryKey* key = nullptr;
     if (create) {
@@ -85,7 +103,7 @@ LONG writeTarget(const Target& target, bool create, const KeyChange& change) {
       if (created && !hasRights(target, KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
       changed = created;
     } else {
-      key = findKey(*base, target.relative);
+      key = writableKey(root, target.fullPath());
       if (!key) return ERROR_FILE_NOT_FOUND;
     }
     return static_cast<DWORD>(change(*key, changed));
@@ -308,9 +326,9 @@ WIN_API LONG RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   const KeyPath path = target.fullPath();
   if (path.empty()) return ERROR_ACCESS_DENIED;
   return static_cast<LONG>(modifyStore([&](RegistryKey& root, bool& changed) -> DWORD {
-    if (!findKey(root, target.base)) return ERROR_KEY_DELETED;
+    if (!findKey(root, target.base) && !inView(target.base)) return ERROR_KEY_DELETED;
     const RegistryKey* found = findKey(root, path);
-    if (!found) return ERROR_FILE_NOT_FOUND;
+    if (!found) return missingKeyError(path);
     if (!found->subkeys().empty()) return ERROR_ACCESS_DENIED;
     changed = removeKey(root, path);
     return ERROR_SUCCESS;
@@ -333,9 +351,9 @@ WIN_API LONG RegDeleteTreeA(HKEY key, LPCSTR subKey) {
   }
   const KeyPath path = target.fullPath();
   return static_cast<LONG>(modifyStore([&](RegistryKey& root, bool& changed) -> DWORD {
-    if (!findKey(root, target.base)) return ERROR_KEY_DELETED;
+    if (!findKey(root, target.base) && !inView(target.base)) return ERROR_KEY_DELETED;
     changed = removeKey(root, path);
-    return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    return changed ? ERROR_SUCCESS : missingKeyError(path);
   }));
 }
 

@@ -18,6 +18,8 @@ namespace win {
 
 namespace {
 
+StoreKind kindOf(RegistryStore store) { return store == RegistryStore::System ? StoreKind::System : StoreKind::User; }
+
 void copyProblems(const std::vector<TextProblem>& from, std::vector<RegistryProblem>* to) {
   if (!to) return;
   to->clear();
@@ -34,7 +36,26 @@ LONG readFile(const std::string& path, std::string& text) {
 
 }  // namespace
 
-WIN_API std::string registryStorePath() { return storePath(); }
+WIN_API std::string registryStorePath(RegistryStore store) { return storePath(kindOf(store)); }
+
+WIN_API void setRegistryWriteStore(RegistryStore store) { setWriteStore(kindOf(store)); }
+
+WIN_API RegistryStore registryWriteStore() {
+  return writeStore() == StoreKind::System ? RegistryStore::System : RegistryStore::User;
+}
+
+WIN_API LONG registryKeyOrigin(const char* keyPath, RegistryKeyOrigin& origin) {
+  origin = {};
+  KeyPath path;
+  if (splitPath(keyPath, path) != PathError::None) return ERROR_BAD_PATHNAME;
+  for (const StoreKind kind : {StoreKind::User, StoreKind::System}) {
+    std::shared_ptr<const StoreSnapshot> snapshot;
+    if (readOneStore(kind, snapshot) != ERROR_SUCCESS) continue;
+    const bool found = findKey(snapshot->root, path) != nullptr;
+    (kind == StoreKind::User ? origin.user : origin.system) = found;
+  }
+  return origin.user || origin.system ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
 
 WIN_API LONG importRegistryText(std::string_view text, std::vector<RegistryProblem>* problems) {
   if (problems) problems->clear();

@@ -1,10 +1,12 @@
 #include "registry/store_file.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
@@ -120,10 +122,50 @@ class StoreCache {
 
 // Never destroyed: handles may still be used from other libraries' static
 // destructors at exit.
-StoreCache& cache() {
-  static StoreCache* instance = new StoreCache;
+StoreCache& cache(StoreKind kind) {
+  static StoreCache* instances = new StoreCache[2];
+  return instances[kind == StoreKind::System ? 1 : 0];
+}
+
+// Lays over's keys and values over base's, recursively; over wins where both
+// have a value of the same name.
+void overlay(RegistryKey& base, const RegistryKey& over) {
+  for (const RegistryValue& value : over.values()) base.setValue(value.name, value.data);
+  for (const RegistryKey& subkey : over.subkeys()) overlay(base.subkey(subkey.name()), subkey);
+}
+
+// The last merged view, rebuilt only when either store's version changed.
+class MergedView {
+ public:
+  std::shared_ptr<const StoreSnapshot> of(std::shared_ptr<const StoreSnapshot> user,
+                                          std::shared_ptr<const StoreSnapshot> system, StoreKind writes) {
+    std::lock_guard lock(mutex_);
+    if (merged_ && user == user_ && system == system_ && writes == writes_) return merged_;
+    auto merged = std::make_shared<StoreSnapshot>();
+    merged->root = system->root;
+    overlay(merged->root, user->root);
+    merged->problems = (writes == StoreKind::System ? system : user)->problems;
+    user_ = std::move(user);
+    system_ = std::move(system);
+    writes_ = writes;
+    merged_ = std::move(merged);
+    return merged_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::shared_ptr<const StoreSnapshot> user_;    // guarded by mutex_
+  std::shared_ptr<const StoreSnapshot> system_;  // guarded by mutex_
+  StoreKind writes_ = StoreKind::User;           // guarded by mutex_
+  std::shared_ptr<const StoreSnapshot> merged_;  // guarded by mutex_
+};
+
+MergedView& mergedView() {
+  static MergedView* instance = new MergedView;
   return *instance;
 }
+
+std::atomic<StoreKind> selectedWriteStore{StoreKind::User};
 
 std::string nonEmptyEnv(const char* name) {
   const char* value = std::getenv(name);
@@ -142,9 +184,7 @@ std::string homeDirectory() {
   return {};
 }
 
-}  // namespace
-
-std::string storePath() {
+std::string userStorePath() {
   std::string path = nonEmptyEnv("VELMORA_REGISTRY");
   if (!path.empty()) return path;
   std::string config = nonEmptyEnv("XDG_CONFIG_HOME");
@@ -157,14 +197,93 @@ std::string storePath() {
   return config + "/Velmora/registry.reg";
 }
 
+// An installed library finds the machine-wide store from its own folder, so
+// that an installation moved or staged elsewhere (a package being built, a
+// DESTDIR) reads the store that came with it. A library in a build tree does
+// not sit in the installed folder and has no machine-wide store.
+std::string findInstalledSystemStore() {
+#if defined(VELMORA_INSTALL_PRIVATE_LIBDIR)
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&findInstalledSystemStore), &info) == 0 || !info.dli_fname) return {};
+  // The loader names a library found through a run path as the path was
+  // written ("bin/../lib/velmora/..."); the real path has the folder names.
+  char* real = ::realpath(info.dli_fname, nullptr);
+  if (!real) return {};
+  std::string folder = parentDirectory(real);
+  std::free(real);
+  const std::string suffix = "/" VELMORA_INSTALL_PRIVATE_LIBDIR;
+  if (folder.size() <= suffix.size() || folder.compare(folder.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return {};
+  }
+  folder.resize(folder.size() - suffix.size());
+  // An installation under a folder named usr keeps its configuration in the
+  // etc folder beside it (/usr -> /etc), as the file-system layout has it;
+  // any other prefix (/usr/local, /opt/velmora) in its own etc folder.
+  const std::size_t slash = folder.rfind('/');
+  const bool isUsr = folder.compare(slash == std::string::npos ? 0 : slash + 1, std::string::npos, "usr") == 0;
+  if (isUsr) folder.resize(slash == std::string::npos ? 0 : slash);
+  return folder + "/etc/velmora/registry.reg";
+#else
+  return {};
+#endif
+}
+
+// The library does not move while it is loaded: found once.
+const std::string& installedSystemStorePath() {
+  static const std::string* const path = new std::string(findInstalledSystemStore());
+  return *path;
+}
+
+}  // namespace
+
+std::string storePath(StoreKind kind) {
+  if (kind == StoreKind::User) return userStorePath();
+  std::string path = nonEmptyEnv("VELMORA_SYSTEM_REGISTRY");
+  return path.empty() ? installedSystemStorePath() : path;
+}
+
+StoreKind writeStore() { return selectedWriteStore.load(); }
+
+void setWriteStore(StoreKind kind) { selectedWriteStore.store(kind); }
+
+DWORD readOneStore(StoreKind kind, std::shared_ptr<const StoreSnapshot>& snapshot) {
+  const std::string path = storePath(kind);
+  if (path.empty()) {
+    // No home folder is an error only where the writes would go.
+    if (kind == writeStore()) return ERROR_PATH_NOT_FOUND;
+    static const auto* const kEmpty =
+        new std::shared_ptr<const StoreSnapshot>(std::make_shared<const StoreSnapshot>());
+    snapshot = *kEmpty;
+    return ERROR_SUCCESS;
+  }
+  return cache(kind).read(path, snapshot);
+}
+
 DWORD readStore(std::shared_ptr<const StoreSnapshot>& snapshot) {
-  const std::string path = storePath();
-  if (path.empty()) return ERROR_PATH_NOT_FOUND;
-  return cache().read(path, snapshot);
+  const StoreKind writes = writeStore();
+  const StoreKind other = writes == StoreKind::User ? StoreKind::System : StoreKind::User;
+  std::shared_ptr<const StoreSnapshot> written;
+  std::shared_ptr<const StoreSnapshot> read;
+  const DWORD result = readOneStore(writes, written);
+  if (result != ERROR_SUCCESS) return result;
+  // The store that takes no writes can be unreadable (a permission an
+  // administrator set) without making the other unusable.
+  if (readOneStore(other, read) != ERROR_SUCCESS) read = std::make_shared<const StoreSnapshot>();
+  if (read->root.subkeys().empty() && read->root.values().empty()) {
+    snapshot = std::move(written);
+    return ERROR_SUCCESS;
+  }
+  if (writes == StoreKind::User) {
+    snapshot = mergedView().of(std::move(written), std::move(read), writes);
+  } else {
+    snapshot = mergedView().of(std::move(read), std::move(written), writes);
+  }
+  return ERROR_SUCCESS;
 }
 
 DWORD modifyStore(const StoreChange& change) {
-  std::string path = storePath();
+  const StoreKind kind = writeStore();
+  std::string path = storePath(kind);
   if (path.empty()) return ERROR_PATH_NOT_FOUND;
   // A store that is a symbolic link (a configuration kept elsewhere) is
   // replaced at its target, so that the link survives the rewrite.
@@ -178,7 +297,7 @@ DWORD modifyStore(const StoreChange& change) {
   FileLock lock(path + ".lock");
   if (lock.result() != ERROR_SUCCESS) return lock.result();
   std::shared_ptr<const StoreSnapshot> current;
-  result = cache().read(path, current);
+  result = cache(kind).read(path, current);
   if (result != ERROR_SUCCESS) return result;
   if (!current->problems.empty()) return ERROR_REGISTRY_CORRUPT;
 
@@ -192,7 +311,7 @@ DWORD modifyStore(const StoreChange& change) {
   int fd = -1;
   result = replaceFile(path, writeRegText(next->root, {}), &fd);
   if (result != ERROR_SUCCESS) return result;
-  cache().install(path, fd, std::move(next));
+  cache(kind).install(path, fd, std::move(next));
   return ERROR_SUCCESS;
 }
 
