@@ -49,6 +49,7 @@ struct ServerOptions {
   bool failItemIdOfBrowsePosition = false;     // GetItemID(""): E_FAIL
   bool refuseClientHandles = false;            // SetClientHandles: every item E_FAIL
   uint32_t failStatusFromCall = 0;             // GetStatus fails from this call on (1 = the first); 0 never
+  bool emptyEnumerationsSucceed = false;       // an empty enumeration answers S_OK, not S_FALSE
 
   // Timing of the update thread.
   std::chrono::milliseconds simulationPeriod{100};

@@ -182,7 +182,7 @@ HRESULT SampleServer::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, L
       hr = com::EnumUnknown::create(std::move(all), reinterpret_cast<IEnumUnknown**>(ppUnk));
     }
     if (FAILED(hr)) return hr;
-    return groups.empty() ? S_FALSE : S_OK;
+    return groups.empty() && !options_.emptyEnumerationsSucceed ? S_FALSE : S_OK;
   });
 }
 

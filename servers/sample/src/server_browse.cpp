@@ -95,7 +95,7 @@ HRESULT SampleServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR
     const bool empty = names.empty();
     const HRESULT hr = com::EnumString::create(std::move(names), ppIEnumString);
     if (FAILED(hr)) return hr;
-    return empty ? S_FALSE : S_OK;
+    return empty && !options_.emptyEnumerationsSucceed ? S_FALSE : S_OK;
   });
 }
 
@@ -137,7 +137,7 @@ HRESULT SampleServer::BrowseAccessPaths(LPCWSTR szItemID, LPENUMSTRING* ppIEnumS
     const bool empty = paths.empty();
     const HRESULT hr = com::EnumString::create(std::move(paths), ppIEnumString);
     if (FAILED(hr)) return hr;
-    return empty ? S_FALSE : S_OK;
+    return empty && !options_.emptyEnumerationsSucceed ? S_FALSE : S_OK;
   });
 }
 

@@ -19,6 +19,9 @@ DEFINE_GUID(CLSID_PelkorDataSampleLimitedGroups, 0x09AA8069, 0x4EC8, 0x4CE0, 0xB
 DEFINE_GUID(CLSID_PelkorDataSampleStatelessGroups, 0x93AFDF7B, 0x98CD, 0x4256, 0x95, 0xEE, 0xB9, 0x47, 0x50, 0x01,
             0xA0, 0x7C);
 
+DEFINE_GUID(CLSID_PelkorDataSampleEmptyEnumerations, 0xAD9C2137, 0x6B7C, 0x4B4D, 0x81, 0xCA, 0xA3, 0x38, 0x07, 0xAB,
+            0x99, 0xEB);
+
 // A client polls GetStatus every two seconds, so the fifth call fails some
 // eight seconds after connecting.
 constexpr uint32_t kFailingStatusCall = 5;
@@ -48,6 +51,9 @@ const SampleClass kClasses[] = {
     {CLSID_PelkorDataSampleStatelessGroups, "Pelkor.DataSample.StatelessGroups",
      "Pelkor Data Sample Server with groups without state management",
      [](ServerOptions& o) { o.omittedGroupInterfaces = kGroupStateMgt; }},
+    {CLSID_PelkorDataSampleEmptyEnumerations, "Pelkor.DataSample.EmptyEnumerations",
+     "Pelkor Data Sample Server that enumerates nothing with S_OK",
+     [](ServerOptions& o) { o.emptyEnumerationsSucceed = true; }},
 };
 
 }  // namespace

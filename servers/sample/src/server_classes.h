@@ -18,6 +18,9 @@
 //                                          IOPCAsyncIO, IDataObject and
 //                                          IOPCPublicGroupStateMgt
 //   Pelkor.DataSample.StatelessGroups      groups without IOPCGroupStateMgt
+//   Pelkor.DataSample.EmptyEnumerations    an empty group, item ID or access
+//                                          path enumeration answers S_OK
+//                                          rather than S_FALSE
 //
 // Each name is a version-independent ProgID whose CurVer is "<name>.1".
 

@@ -236,6 +236,17 @@ TEST_F(SampleActivationTest, EachFaultVariantShowsItsFault) {
          com::Ptr<IUnknown> missing;
          EXPECT_EQ(group->QueryInterface(IID_IOPCGroupStateMgt, missing.putVoid()), E_NOINTERFACE);
        }},
+      {"Pelkor.DataSample.EmptyEnumerations",
+       [](IOPCServer* server) {
+         com::Ptr<IUnknown> groups;
+         EXPECT_EQ(server->CreateGroupEnumerator(OPC_ENUM_PRIVATE, IID_IEnumString, groups.put()), S_OK);
+         com::Ptr<IOPCBrowseServerAddressSpace> browse;
+         ASSERT_EQ(server->QueryInterface(IID_IOPCBrowseServerAddressSpace, browse.putVoid()), S_OK);
+         com::Ptr<IEnumString> paths;
+         EXPECT_EQ(browse->BrowseAccessPaths(u"Static.I4", paths.put()), S_OK);
+         com::Ptr<IEnumString> leaves;
+         EXPECT_EQ(browse->BrowseOPCItemIDs(OPC_LEAF, u"NoSuchItem", VT_EMPTY, 0, leaves.put()), S_OK);
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.progId);
@@ -283,7 +294,7 @@ class SampleServerListTest : public SampleActivationTest {
 
 TEST_F(SampleServerListTest, ListsTheDataAccessServersByCategory) {
   const std::vector<CLSID> both = classesOf({CATID_OPCDAServer20, CATID_OPCDAServer10});
-  EXPECT_EQ(both.size(), 8u);  // the sample server and its seven variants
+  EXPECT_EQ(both.size(), 9u);  // the sample server and its eight variants
   EXPECT_EQ(std::count(both.begin(), both.end(), CLSID_OPCServerList), 0);
 
   // A server of OPC Data Access 1.0 times: the "OPC" mark and no categories.
@@ -299,8 +310,8 @@ TEST_F(SampleServerListTest, ListsTheDataAccessServersByCategory) {
   for (const auto& entry : entries) {
     ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, entry.key, REG_SZ, entry.value, 0), ERROR_SUCCESS);
   }
-  EXPECT_EQ(classesOf({CATID_OPCDAServer10}).size(), 9u);
-  EXPECT_EQ(classesOf({CATID_OPCDAServer20}).size(), 8u);
+  EXPECT_EQ(classesOf({CATID_OPCDAServer10}).size(), 10u);
+  EXPECT_EQ(classesOf({CATID_OPCDAServer20}).size(), 9u);
   EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "Old.Server"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{0C0C0C0C-0000-4000-8000-000000000001}"), ERROR_SUCCESS);
 }
