@@ -54,6 +54,14 @@ void ReleaseReturned(Interface*& pointer) {
   }
 }
 
+// The outcome of a group lookup by name (private or public): the pointer
+// and the interface asked for; the reference is released at once.
+void ShowGroupLookup(ServerCommandContext& context, HRESULT result, IUnknown*& group, const std::string& interfaceName);
+
+// The outcome of a group removal (private or public scope of CGroupView):
+// one line either way, and the scope's pane read again after a removal.
+void ShowGroupRemoval(ServerCommandContext& context, HRESULT result, DWORD handle, int scope);
+
 // The user's text as the wide string a call takes. When the text cannot be
 // converted the user is told, and the command stops without calling.
 bool WideArgument(ServerCommandContext& context, const std::string& text, std::u16string& wide);

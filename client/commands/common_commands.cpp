@@ -3,7 +3,13 @@
 
 #include "commands/command_frame.h"
 #include "commands/server_commands.h"
+#include "dialogs/hex_code_text.h"
+#include "dialogs/locale_param_dialog.h"
+#include "dialogs/text_param_dialog.h"
 #include "format/code_text.h"
+#include "format/wide_text.h"
+#include "gui/ids.h"
+#include "gui/message_box.h"
 #include "session/server_session.h"
 
 namespace commands {
@@ -14,6 +20,16 @@ IOPCCommon* common(ServerCommandContext& context) {
 }
 
 }  // namespace
+
+void SetLocaleID(ServerCommandContext& context) {
+  IOPCCommon* server = common(context);
+  if (server == nullptr) return;
+  CLocaleParamDialog dialog(context.owner);
+  if (dialog.DoModal() != gui::IDOK) return;
+  context.result.functionName = "IOPCCommon::SetLocaleID";
+  SetReturnCode(context, server->SetLocaleID(dialog.locale));
+  Show(context);
+}
 
 void GetLocaleID(ServerCommandContext& context) {
   IOPCCommon* server = common(context);
@@ -45,6 +61,42 @@ void QueryAvailableLocaleIDs(ServerCommandContext& context) {
     }
   }
   FreeServerMemory(context.session, locales);
+  Show(context);
+}
+
+void CommonGetErrorString(ServerCommandContext& context) {
+  IOPCCommon* server = common(context);
+  if (server == nullptr) return;
+  CTextParamDialog dialog(CTextParamDialog::kGetErrorString, context.owner);
+  DWORD code = 0;
+  // The dialog checks nothing itself, so it comes back, with the text as
+  // typed, until the text reads as a hexadecimal code or the user cancels.
+  for (;;) {
+    if (dialog.DoModal() != gui::IDOK) return;
+    if (ReadHexCode(dialog.text, code)) break;
+    gui::MessageBox(gui::IDP_PARSE_UINT, gui::MB_OK | gui::MB_ICONEXCLAMATION);
+  }
+
+  context.result.functionName = "IOPCCommon::GetErrorString";
+  LPWSTR text = nullptr;
+  const HRESULT hr = server->GetErrorString(static_cast<HRESULT>(code), &text);
+  SetReturnCode(context, hr);
+  if (SUCCEEDED(hr)) {
+    context.result.lines.push_back(format::WideToText(text));
+    FreeServerMemory(context.session, text);
+  }
+  Show(context);
+}
+
+void SetClientName(ServerCommandContext& context) {
+  IOPCCommon* server = common(context);
+  if (server == nullptr) return;
+  CTextParamDialog dialog(CTextParamDialog::kSetClientName, context.owner);
+  if (dialog.DoModal() != gui::IDOK) return;
+  std::u16string name;
+  if (!WideArgument(context, dialog.text, name)) return;
+  context.result.functionName = "IOPCCommon::SetClientName";
+  SetReturnCode(context, server->SetClientName(name.c_str()));
   Show(context);
 }
 

@@ -3,6 +3,7 @@
 #include "gui/list_box.h"
 #include "resources/resource_ids.h"
 #include "result/function_result_view.h"
+#include "session/browse_position.h"
 
 namespace quillon::testing {
 
@@ -11,7 +12,11 @@ void PrintTo(const ResultPane& pane, std::ostream* out) {
   for (const std::string& line : pane.lines) *out << "\n    \"" << line << "\"";
 }
 
-void CommandTest::SetUpConnected(const char* progId) { startConnected(progId); }
+void CommandTest::SetUpConnected(const char* progId) {
+  // The position is the process's; each test starts as a new program does.
+  ResetBrowsePosition();
+  startConnected(progId);
+}
 
 ResultPane CommandTest::run(UINT command) {
   EXPECT_TRUE(gui::testing::triggerAction(*frame, command)) << command;
