@@ -238,6 +238,7 @@ Association::Step Association::onBind(const Pdu& pdu, std::span<const uint8_t>) 
       log("bind to unknown association group " + hex32(body.assocGroupId) + " refused");
       return nak(BindNakReason::NotSpecified);
     }
+    multiplexed_ = pdu.header.flags & pfc::kConcurrentMultiplex;
     uint16_t own = std::max(environment_.settings.maxFragmentSize, kMinimumFragmentSize);
     maxXmit_ = std::min(body.maxRecvFrag, own);
     maxRecv_ = std::min(body.maxXmitFrag, own);
@@ -266,6 +267,7 @@ Association::Step Association::onBind(const Pdu& pdu, std::span<const uint8_t>) 
   Header header;
   header.type = isBind ? PduType::BindAck : PduType::AlterContextResponse;
   header.versionMinor = pdu.header.versionMinor;
+  if (multiplexed_) header.flags |= pfc::kConcurrentMultiplex;
   header.callId = pdu.header.callId;
   BindAckBody ack;
   ack.maxXmitFrag = maxXmit_;

@@ -88,6 +88,9 @@ public:
   uint16_t maxReceiveFragment() const;
   // True while the connection has not bound or an NTLM handshake is open.
   bool awaitingHandshake() const;
+  // True when the client announced at bind that it may send a call before
+  // the answer to the previous one (concurrent multiplexing).
+  bool multiplexed() const { return multiplexed_; }
   // Forgets an executed call's slot (the runtime counts calls in flight).
   const ConnectionInfo& connection() const { return connection_; }
 
@@ -110,6 +113,7 @@ private:
   const Environment& environment_;
   ConnectionInfo connection_;
   bool bound_ = false;
+  bool multiplexed_ = false;
   uint32_t group_ = 0;
   uint16_t maxXmit_ = 0;
   uint16_t maxRecv_ = 0;

@@ -45,7 +45,6 @@ struct Connection {
   std::unique_ptr<detail::Association> association;
   std::mutex writeMutex;  // serialises respond() and the writes of its PDUs
   std::atomic<size_t> inFlight{0};
-  std::thread reader;
   std::atomic<bool> finished{false};
 
   ~Connection() {
@@ -66,9 +65,18 @@ struct Connection {
   enum class ReadResult { Complete, Closed, TimedOut };
 
   // Reads exactly `length` bytes; with a deadline, gives up when it passes.
+  // Reads go through a buffer, so that a whole PDU usually takes one
+  // receive. Only the thread reading the connection touches the buffer.
   ReadResult readExact(uint8_t* out, size_t length, std::optional<std::chrono::steady_clock::time_point> deadline) {
     size_t done = 0;
     while (done < length) {
+      if (inboxStart < inboxEnd) {
+        size_t take = std::min(length - done, inboxEnd - inboxStart);
+        std::memcpy(out + done, inbox.data() + inboxStart, take);
+        inboxStart += take;
+        done += take;
+        continue;
+      }
       if (deadline) {
         auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return ReadResult::TimedOut;
@@ -78,13 +86,20 @@ struct Connection {
         if (ready == 0) return ReadResult::TimedOut;
         if (ready < 0) return ReadResult::Closed;
       }
-      ssize_t count = ::recv(fd, out + done, length - done, 0);
+      inbox.resize(kInboxSize);
+      ssize_t count = ::recv(fd, inbox.data(), inbox.size(), 0);
       if (count < 0 && errno == EINTR) continue;
       if (count <= 0) return ReadResult::Closed;
-      done += static_cast<size_t>(count);
+      inboxStart = 0;
+      inboxEnd = static_cast<size_t>(count);
     }
     return ReadResult::Complete;
   }
+
+  static constexpr size_t kInboxSize = 16384;
+  std::vector<uint8_t> inbox;
+  size_t inboxStart = 0;
+  size_t inboxEnd = 0;
 };
 
 }  // namespace
@@ -132,7 +147,8 @@ struct Server::Impl {
   void acceptLoop();
   void accept(int listener);
   void serve(const std::shared_ptr<Connection>& connection);
-  void dispatch(const std::shared_ptr<Connection>& connection, detail::ReadyCall call);
+  bool admit(const std::shared_ptr<Connection>& connection, const detail::ReadyCall& call);
+  void execute(const std::shared_ptr<Connection>& connection, detail::ReadyCall& call);
   void reap();
 };
 
@@ -224,7 +240,8 @@ Server::ListenResult Server::listen(const std::string& address, uint16_t port) {
 void Server::start() {
   if (impl_->running.exchange(true)) return;
   impl_->stopping = false;
-  impl_->pool.start(std::max<size_t>(1, impl_->settings.workerThreads));
+  impl_->pool.start(std::max<size_t>(1, impl_->settings.workerThreads),
+                    impl_->settings.maxConnections + std::max<size_t>(1, impl_->settings.maxCallThreads));
   impl_->acceptThread = std::thread([impl = impl_.get()] { impl->acceptLoop(); });
 }
 
@@ -255,9 +272,6 @@ void Server::stop() {
       connection->sendAll(shutdownPdu);
     }
     ::shutdown(connection->fd, SHUT_RD);
-  }
-  for (auto& connection : connections) {
-    if (connection->reader.joinable()) connection->reader.join();
   }
   impl_->pool.stop();
   for (auto& connection : connections) ::shutdown(connection->fd, SHUT_RDWR);
@@ -306,7 +320,6 @@ void Server::Impl::reap() {
       }
     }
   }
-  for (auto& connection : done) connection->reader.join();
 }
 
 void Server::Impl::accept(int listener) {
@@ -338,7 +351,7 @@ void Server::Impl::accept(int listener) {
   log("connection " + std::to_string(info.id) + " from " + info.peerAddress + " to " + info.localAddress + " port " +
       std::to_string(info.localPort));
   connections.push_back(connection);
-  connection->reader = std::thread([this, connection] { serve(connection); });
+  pool.submit([this, connection] { serve(connection); });
 }
 
 void Server::Impl::serve(const std::shared_ptr<Connection>& connection) {
@@ -374,7 +387,24 @@ void Server::Impl::serve(const std::shared_ptr<Connection>& connection) {
       reason = "closed after a protocol or security error";
       break;
     }
-    for (auto& call : step.calls) dispatch(connection, std::move(call));
+    // The thread that read a call runs it, so that no thread switch lies on
+    // the way from request to response. A client that multiplexes may send
+    // more calls meanwhile, so reading its connection passes to another
+    // thread and those calls run beside; one that does not waits for the
+    // answer, and this thread reads on after it.
+    if (!association.multiplexed() && step.calls.size() == 1) {
+      if (admit(connection, step.calls.front())) execute(connection, step.calls.front());
+      continue;
+    }
+    for (size_t i = 0; i + 1 < step.calls.size(); ++i) {
+      if (!admit(connection, step.calls[i])) continue;
+      pool.submit([this, connection, call = std::move(step.calls[i])]() mutable { execute(connection, call); });
+    }
+    if (!step.calls.empty() && admit(connection, step.calls.back())) {
+      pool.submit([this, connection] { serve(connection); });
+      execute(connection, step.calls.back());
+      return;
+    }
   }
   log("connection " + std::to_string(association.connection().id) + " ended: " + (stopping ? "server stopping" : reason));
   ::shutdown(connection->fd, stopping ? SHUT_RD : SHUT_RDWR);
@@ -383,29 +413,31 @@ void Server::Impl::serve(const std::shared_ptr<Connection>& connection) {
   (void)::write(wakeFd, &one, sizeof one);
 }
 
-void Server::Impl::dispatch(const std::shared_ptr<Connection>& connection, detail::ReadyCall call) {
+bool Server::Impl::admit(const std::shared_ptr<Connection>& connection, const detail::ReadyCall& call) {
   if (connection->inFlight >= settings.maxPendingCalls) {
     log("call " + std::to_string(call.callId) + " refused: too many calls in progress");
     std::lock_guard lock(connection->writeMutex);
     connection->sendAll(connection->association->fault(call.callId, call.contextId, kFaultServerTooBusy, true));
-    return;
+    return false;
   }
   ++connection->inFlight;
-  pool.submit([this, connection, call = std::move(call)]() mutable {
-    CallResult result;
-    try {
-      result = call.handler->call(call.context, call.stub);
-    } catch (...) {
-      result = CallResult::fault(kFaultUnspecified);
+  return true;
+}
+
+void Server::Impl::execute(const std::shared_ptr<Connection>& connection, detail::ReadyCall& call) {
+  CallResult result;
+  try {
+    result = call.handler->call(call.context, call.stub);
+  } catch (...) {
+    result = CallResult::fault(kFaultUnspecified);
+  }
+  {
+    std::lock_guard lock(connection->writeMutex);
+    for (const auto& pdu : connection->association->respond(call, result)) {
+      if (!connection->sendAll(pdu)) break;
     }
-    {
-      std::lock_guard lock(connection->writeMutex);
-      for (const auto& pdu : connection->association->respond(call, result)) {
-        if (!connection->sendAll(pdu)) break;
-      }
-    }
-    --connection->inFlight;
-  });
+  }
+  --connection->inFlight;
 }
 
 }  // namespace rpc

@@ -141,6 +141,7 @@ TEST(Server, RunsCallsConcurrentlyOnOneConnectionAndAcrossConnections) {
     clients.emplace_back([&, c] {
       Socket socket(running.port);
       TestClient client(AuthLevel::PacketPrivacy);
+      client.setMultiplex(true);
       if (!socket.connected() || !bind(socket, client)) return;
       // Every request is sent before any answer is read.
       std::map<uint32_t, std::vector<uint8_t>> sent;

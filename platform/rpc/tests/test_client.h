@@ -27,12 +27,15 @@ public:
   }
 
   bool authenticated() const { return level_ > AuthLevel::None; }
+  // Announce concurrent multiplexing at bind.
+  void setMultiplex(bool on) { multiplex_ = on; }
 
   std::vector<uint8_t> bind(std::vector<ContextElement> contexts, uint32_t group = 0, uint16_t maxFragment = 4280,
                             PduType type = PduType::Bind) {
     Header header;
     header.type = type;
     header.callId = nextCallId_++;
+    if (multiplex_) header.flags |= pfc::kConcurrentMultiplex;
     BindBody body{maxFragment, maxFragment, group, std::move(contexts)};
     if (!authenticated()) return encodePdu(header, body);
     negotiate_ = initiator_->negotiate();
@@ -163,6 +166,7 @@ private:
   std::vector<uint8_t> authenticate_;
   uint16_t maxXmit_ = 4280;
   uint32_t nextCallId_ = 1;
+  bool multiplex_ = false;
 };
 
 inline ContextElement context(uint16_t id, const char* uuid, std::vector<SyntaxId> transfers = {ndr20Syntax()}) {

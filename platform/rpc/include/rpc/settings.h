@@ -28,8 +28,11 @@ struct ServerSettings {
   // A connection that has not bound, or has begun an NTLM handshake and not
   // finished it, within this time is closed.
   int handshakeTimeoutSeconds = 30;
-  // Threads that run handlers.
+  // Threads started with the server; more are started while connections
+  // are open and calls run, up to maxConnections + maxCallThreads.
   size_t workerThreads = 4;
+  // Calls that run at once beyond one per connection.
+  size_t maxCallThreads = 64;
   // Names this server gives in NTLM challenges.
   std::string netbiosComputer = "VELMORA";
   std::string netbiosDomain = "WORKGROUP";
