@@ -128,7 +128,7 @@ HRESULT Group::Cancel(DWORD dwTransactionID) {
   if (!attached()) return E_FAIL;
   std::lock_guard lock(state_->mutex);
   for (auto it = state_->pending.begin(); it != state_->pending.end(); ++it) {
-    if (it->transactionId == dwTransactionID) {
+    if (!it->viaCallback && it->transactionId == dwTransactionID) {
       state_->pending.erase(it);
       return S_OK;
     }

@@ -1,7 +1,7 @@
 // IDataObject of a group: the OPC DA 1.0 data-advise connections. A client
 // advises a sink for one of the three stream formats (one connection per
-// format); the update thread then sends it data changes or asynchronous
-// results in that format. The data object hands out no data of its own
+// format), unless a DA 2.0 callback is connected; the update thread then
+// sends it data changes or asynchronous results in that format. The data object hands out no data of its own
 // (GetData and friends are not implemented).
 
 #include <algorithm>
@@ -73,6 +73,9 @@ HRESULT Group::DAdvise(FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* 
   if (!attached()) return E_FAIL;
   return guarded([&] {
     std::lock_guard lock(state_->mutex);
+    // A group connected to a DA 2.0 callback takes no advise (see
+    // data_callback.cpp).
+    if (state_->callback) return CONNECT_E_ADVISELIMIT;
     for (const auto& existing : state_->connections) {
       if (existing.format == streamFormat) return CONNECT_E_ADVISELIMIT;
     }

@@ -16,6 +16,7 @@ HRESULT Group::QueryInterface(REFIID riid, void** object) {
       {IID_IOPCGroupStateMgt, kGroupStateMgt}, {IID_IOPCPublicGroupStateMgt, kGroupPublicStateMgt},
       {IID_IOPCSyncIO, kGroupSyncIO},          {IID_IOPCAsyncIO, kGroupAsyncIO},
       {IID_IOPCItemMgt, kGroupItemMgt},        {IID_IDataObject, kGroupDataObject},
+      {IID_IOPCAsyncIO2, kGroupAsyncIO2},      {IID_IConnectionPointContainer, kGroupConnectionPoints},
   };
   for (const auto& optional : kOptional) {
     if ((core_->options.omittedGroupInterfaces & optional.bit) != 0 && IsEqualIID(riid, optional.iid)) {

@@ -3,10 +3,12 @@
 // A group of the sample server as its clients see it: the COM object with
 // the group interfaces, over the group's shared state (group_state.h).
 // Methods live in one file per interface: group_state_mgt.cpp,
-// item_mgt.cpp, sync_io.cpp, async_io.cpp and data_object.cpp.
+// item_mgt.cpp, sync_io.cpp, async_io.cpp, async_io2.cpp, data_object.cpp
+// and data_callback.cpp (IConnectionPointContainer).
 
 #include <memory>
 
+#include "com/interfaces/connection_points.h"
 #include "com/objidl.h"
 #include "com/object.h"
 #include "group_state.h"
@@ -17,7 +19,7 @@ namespace sample {
 class ServerCore;
 
 class Group final : public com::Object<Group, IOPCGroupStateMgt, IOPCPublicGroupStateMgt, IOPCItemMgt, IOPCSyncIO,
-                                       IOPCAsyncIO, IDataObject> {
+                                       IOPCAsyncIO, IDataObject, IOPCAsyncIO2, IConnectionPointContainer> {
  public:
   Group(std::shared_ptr<ServerCore> core, std::shared_ptr<GroupState> state);
 
@@ -77,7 +79,43 @@ class Group final : public com::Object<Group, IOPCGroupStateMgt, IOPCPublicGroup
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD connection) override;
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** connections) override;
 
+  // IOPCAsyncIO2
+  HRESULT STDMETHODCALLTYPE Read(DWORD dwCount, OPCHANDLE* phServer, DWORD dwTransactionID, DWORD* pdwCancelID,
+                                 HRESULT** ppErrors) override;
+  HRESULT STDMETHODCALLTYPE Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, DWORD dwTransactionID,
+                                  DWORD* pdwCancelID, HRESULT** ppErrors) override;
+  HRESULT STDMETHODCALLTYPE Refresh2(OPCDATASOURCE dwSource, DWORD dwTransactionID, DWORD* pdwCancelID) override;
+  HRESULT STDMETHODCALLTYPE Cancel2(DWORD dwCancelID) override;
+  HRESULT STDMETHODCALLTYPE SetEnable(BOOL bEnable) override;
+  HRESULT STDMETHODCALLTYPE GetEnable(BOOL* pbEnable) override;
+
+  // IConnectionPointContainer
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
+
  private:
+  // The group's one connection point, for IOPCDataCallback. It is part of
+  // the group: its references are the group's.
+  class CallbackPoint final : public IConnectionPoint {
+   public:
+    explicit CallbackPoint(Group& group) : group_(group) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
+
+   private:
+    Group& group_;
+  };
+
+  // Queues an IOPCAsyncIO2 request and hands out its cancel ID; the
+  // group's lock is held.
+  void queueForCallback(AsyncRequest&& request, DWORD* cancelId);
+
   // Whether the group still belongs to a server (see GroupState::detached).
   bool attached() const { return !state_->detached.load(); }
   void configurationChanged() { state_->server->markChanged(); }
@@ -85,6 +123,7 @@ class Group final : public com::Object<Group, IOPCGroupStateMgt, IOPCPublicGroup
 
   const std::shared_ptr<ServerCore> core_;
   const std::shared_ptr<GroupState> state_;
+  CallbackPoint callbackPoint_{*this};
 };
 
 }  // namespace sample

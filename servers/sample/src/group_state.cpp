@@ -36,7 +36,47 @@ CLIPFORMAT clipboardFormat(StreamFormat format) {
 
 }  // namespace
 
+void CallbackCall::addValue(OPCHANDLE clientHandle, Variant&& value, WORD quality, FILETIME timeStamp,
+                            HRESULT error) {
+  clientHandles.push_back(clientHandle);
+  qualities.push_back(quality);
+  timeStamps.push_back(timeStamp);
+  errors.push_back(error);
+  values.emplace_back();
+  value.moveTo(&values.back());
+}
+
+void CallbackCall::call() {
+  const auto count = static_cast<DWORD>(clientHandles.size());
+  bool allGood = true;
+  for (WORD quality : qualities) allGood = allGood && (quality & OPC_QUALITY_MASK) == OPC_QUALITY_GOOD;
+  bool noErrors = true;
+  for (HRESULT error : errors) noErrors = noErrors && error == S_OK;
+  const HRESULT masterQuality = allGood ? S_OK : S_FALSE;
+  const HRESULT masterError = noErrors ? S_OK : S_FALSE;
+  switch (method) {
+    case Method::DataChange:
+      sink->OnDataChange(transactionId, clientGroup, masterQuality, masterError, count, clientHandles.data(),
+                         values.data(), qualities.data(), timeStamps.data(), errors.data());
+      break;
+    case Method::ReadComplete:
+      sink->OnReadComplete(transactionId, clientGroup, masterQuality, masterError, count, clientHandles.data(),
+                           values.data(), qualities.data(), timeStamps.data(), errors.data());
+      break;
+    case Method::WriteComplete:
+      sink->OnWriteComplete(transactionId, clientGroup, masterError, count, clientHandles.data(), errors.data());
+      break;
+    case Method::CancelComplete:
+      sink->OnCancelComplete(transactionId, clientGroup);
+      break;
+  }
+}
+
 void Delivery::deliver() {
+  if (callback) {
+    callback->call();
+    return;
+  }
   FORMATETC format{this->format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium{};
   medium.tymed = TYMED_HGLOBAL;
@@ -74,7 +114,7 @@ bool GroupState::update(SteadyClock::time_point now, std::vector<Delivery>& deli
   for (auto& delivery : deliveries) {
     // A callback may have removed the group; nothing more goes out then.
     if (detached) break;
-    delivery.deliver();
+    if (stillWanted(delivery)) delivery.deliver();
   }
   // The sinks are let go before the gate opens, so that a client that has
   // ended a connection no longer finds the server holding its sink.
@@ -98,7 +138,27 @@ const AdviseConnection* GroupState::findConnection(DWORD connection) const {
   return nullptr;
 }
 
+bool GroupState::stillWanted(const Delivery& delivery) const {
+  // A callback may have ended the connection, or turned the group's own
+  // data changes off, while later calls were waiting in the same round.
+  const CallbackCall* call = delivery.callback.get();
+  if (call == nullptr) return true;
+  if (call->cookie != callbackCookie.load()) return false;
+  return !call->subscription || callbackEnabled.load();
+}
+
+std::unique_ptr<CallbackCall> GroupState::newCall(CallbackCall::Method method, DWORD transactionId) const {
+  auto call = std::make_unique<CallbackCall>();
+  call->method = method;
+  call->sink = callback;
+  call->cookie = callbackCookie.load();
+  call->transactionId = transactionId;
+  call->clientGroup = settings.clientHandle;
+  return call;
+}
+
 bool GroupState::hasDataConnection() const {
+  if (callback) return callbackEnabled.load();
   for (const auto& connection : connections) {
     if (connection.format != StreamFormat::WriteComplete) return true;
   }
@@ -127,6 +187,7 @@ void GroupState::collectDataChange(std::vector<Delivery>& deliveries) {
   const AddressSpace& space = *server->space;
   const double deadband = settings.deadband / 100.0;
   std::vector<StreamItem> changed;
+  std::vector<HRESULT> errors;
   {
     ValueStore::Reading values(server->values);
     items.forEach([&](GroupItem& item) {
@@ -147,9 +208,20 @@ void GroupState::collectDataChange(std::vector<Delivery>& deliveries) {
       item.sentQuality = sample.quality;
       item.sentNumber = number.value_or(0);
       changed.push_back(StreamItem{item.clientHandle, reading.quality, reading.timeStamp, std::move(reading.value)});
+      errors.push_back(reading.error);
     });
   }
   if (changed.empty()) return;
+  if (callback) {
+    auto call = newCall(CallbackCall::Method::DataChange, 0);
+    call->subscription = true;
+    for (size_t index = 0; index < changed.size(); ++index) {
+      StreamItem& item = changed[index];
+      call->addValue(item.clientHandle, std::move(item.value), item.quality, item.timeStamp, errors[index]);
+    }
+    deliveries.emplace_back(std::move(call));
+    return;
+  }
   deliverData(StreamHeader{settings.clientHandle, 0, S_OK}, changed, nullptr, deliveries);
 }
 
@@ -163,7 +235,59 @@ void GroupState::deliverData(const StreamHeader& header, std::vector<StreamItem>
   }
 }
 
+void GroupState::answerByCallback(AsyncRequest& request, std::vector<Delivery>& deliveries) {
+  if (!callback) return;  // unadvised since: nobody to tell
+  const AddressSpace& space = *server->space;
+  using Method = CallbackCall::Method;
+  switch (request.kind) {
+    case AsyncRequest::Kind::Cancelled:
+      deliveries.emplace_back(newCall(Method::CancelComplete, request.transactionId));
+      return;
+    case AsyncRequest::Kind::Write: {
+      auto call = newCall(Method::WriteComplete, request.transactionId);
+      ValueStore::Writing values(server->values);
+      const FILETIME now = fileTimeNow();
+      for (size_t index = 0; index < request.handles.size(); ++index) {
+        const GroupItem* item = items.find(request.handles[index]);
+        if (item == nullptr) continue;  // removed since the request
+        call->clientHandles.push_back(item->clientHandle);
+        call->errors.push_back(writeItem(values, space, item->item, request.values[index].get(), settings.locale, now));
+      }
+      deliveries.emplace_back(std::move(call));
+      return;
+    }
+    case AsyncRequest::Kind::Read:
+    case AsyncRequest::Kind::Refresh: {
+      const bool refresh = request.kind == AsyncRequest::Kind::Refresh;
+      auto call = newCall(refresh ? Method::DataChange : Method::ReadComplete, request.transactionId);
+      const bool fromCache = refresh && request.source == OPC_DS_CACHE;
+      ValueStore::Reading values(server->values);
+      auto add = [&](const GroupItem& item) {
+        ItemReading reading;
+        readItem(values, space.item(item.item), item, fromCache, settings.active, settings.locale, reading);
+        call->addValue(item.clientHandle, std::move(reading.value), reading.quality, reading.timeStamp,
+                       reading.error);
+      };
+      if (refresh) {
+        items.forEach([&](const GroupItem& item) {
+          if (item.active && space.item(item.item).readable()) add(item);
+        });
+      } else {
+        for (OPCHANDLE handle : request.handles) {
+          if (const GroupItem* item = items.find(handle)) add(*item);
+        }
+      }
+      deliveries.emplace_back(std::move(call));
+      return;
+    }
+  }
+}
+
 void GroupState::answer(AsyncRequest& request, std::vector<Delivery>& deliveries) {
+  if (request.viaCallback) {
+    answerByCallback(request, deliveries);
+    return;
+  }
   const AdviseConnection* connection = findConnection(request.connection);
   if (connection == nullptr) return;  // unadvised since: nobody to tell
   const AddressSpace& space = *server->space;

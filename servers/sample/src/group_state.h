@@ -2,8 +2,8 @@
 
 // The state of one group, shared by the group's COM object (group.h), the
 // server's group table and the update thread: the group's settings, its
-// items, its data-advise connections and the asynchronous requests waiting
-// to be answered.
+// items, its data-advise connections (DA 1.0) or its callback (DA 2.0) and
+// the asynchronous requests waiting to be answered.
 //
 // Threads: `mutex` guards every member below it. Client calls on the group
 // and the update thread take it; nobody holds it while calling out of the
@@ -29,6 +29,7 @@
 #include "com/objidl.h"
 #include "com/ptr.h"
 #include "group_items.h"
+#include "opc/group.h"
 #include "server_shared.h"
 #include "stream_writer.h"
 
@@ -54,28 +55,69 @@ struct AdviseConnection {
   com::Ptr<IAdviseSink> sink;
 };
 
+// A request of IOPCAsyncIO (answered through an advise connection) or of
+// IOPCAsyncIO2 (answered through the group's callback).
 struct AsyncRequest {
-  enum class Kind { Read, Write, Refresh };
+  // Cancelled: an IOPCAsyncIO2 request that Cancel2 stopped; it is answered
+  // with OnCancelComplete.
+  enum class Kind { Read, Write, Refresh, Cancelled };
   Kind kind = Kind::Read;
+  bool viaCallback = false;  // an IOPCAsyncIO2 request
+  // IOPCAsyncIO: the ID the server handed out; IOPCAsyncIO2: the client's.
   DWORD transactionId = 0;
-  DWORD connection = 0;
+  DWORD cancelId = 0;    // IOPCAsyncIO2 only: the server's ID for Cancel2
+  DWORD connection = 0;  // IOPCAsyncIO only
   OPCDATASOURCE source = OPC_DS_CACHE;
   std::vector<OPCHANDLE> handles;
   std::vector<Variant> values;  // Write only, one per handle
 };
 
-// One IAdviseSink::OnDataChange call, made by the update thread without
-// holding a lock. The block is freed after the call, or when the delivery is
-// dropped.
+// One call of an IOPCDataCallback method with the arrays it passes. The
+// values are cleared when the call goes.
+struct CallbackCall {
+  enum class Method { DataChange, ReadComplete, WriteComplete, CancelComplete };
+  Method method = Method::DataChange;
+  // A data change of the group's own (transaction 0), which SetEnable
+  // turns off; a refresh's answer is not one, whatever its ID.
+  bool subscription = false;
+  com::Ptr<IOPCDataCallback> sink;
+  DWORD cookie = 0;  // of the connection it was gathered for
+  DWORD transactionId = 0;
+  OPCHANDLE clientGroup = 0;
+  std::vector<OPCHANDLE> clientHandles;
+  std::vector<VARIANT> values;
+  std::vector<WORD> qualities;
+  std::vector<FILETIME> timeStamps;
+  std::vector<HRESULT> errors;
+
+  CallbackCall() = default;
+  CallbackCall(const CallbackCall&) = delete;
+  CallbackCall& operator=(const CallbackCall&) = delete;
+  ~CallbackCall() {
+    for (auto& value : values) VariantClear(&value);
+  }
+  void addValue(OPCHANDLE clientHandle, Variant&& value, WORD quality, FILETIME timeStamp, HRESULT error);
+  void call();
+};
+
+// One call into a client's sink, made by the update thread without holding
+// the group's lock: IAdviseSink::OnDataChange with a stream block (the
+// block is freed after the call, or when the delivery is dropped), or an
+// IOPCDataCallback method.
 struct Delivery {
   com::Ptr<IAdviseSink> sink;
   CLIPFORMAT format = 0;
   HGLOBAL block = nullptr;
+  std::unique_ptr<CallbackCall> callback;
 
   Delivery() = default;
   Delivery(com::Ptr<IAdviseSink> s, CLIPFORMAT f, HGLOBAL b) : sink(std::move(s)), format(f), block(b) {}
+  explicit Delivery(std::unique_ptr<CallbackCall> c) : callback(std::move(c)) {}
   Delivery(Delivery&& other) noexcept
-      : sink(std::move(other.sink)), format(other.format), block(std::exchange(other.block, nullptr)) {}
+      : sink(std::move(other.sink)),
+        format(other.format),
+        block(std::exchange(other.block, nullptr)),
+        callback(std::move(other.callback)) {}
   Delivery& operator=(Delivery&&) = delete;
   ~Delivery() {
     if (block != nullptr) GlobalFree(block);
@@ -112,6 +154,13 @@ class GroupState {
   ItemTable items;
   std::vector<AdviseConnection> connections;
   DWORD lastConnection = 0;
+  // The DA 2.0 callback, at most one; its cookie is 0 while there is none.
+  // The cookie and the enable flag are also read by the update thread
+  // without the lock, just before each call.
+  com::Ptr<IOPCDataCallback> callback;
+  std::atomic<DWORD> callbackCookie{0};
+  DWORD lastCallbackCookie = 0;
+  std::atomic<bool> callbackEnabled{true};  // IOPCAsyncIO2::SetEnable
   std::deque<AsyncRequest> pending;
   SteadyClock::time_point nextUpdate;
 
@@ -129,6 +178,10 @@ class GroupState {
 
  private:
   void answer(AsyncRequest& request, std::vector<Delivery>& deliveries);
+  void answerByCallback(AsyncRequest& request, std::vector<Delivery>& deliveries);
+  std::unique_ptr<CallbackCall> newCall(CallbackCall::Method method, DWORD transactionId) const;
+  // Whether a delivery gathered earlier may still go out now.
+  bool stillWanted(const Delivery& delivery) const;
   void collectDataChange(std::vector<Delivery>& deliveries);
   void deliverData(const StreamHeader& header, std::vector<StreamItem>& items, const AdviseConnection* only,
                    std::vector<Delivery>& deliveries);

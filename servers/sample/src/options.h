@@ -29,6 +29,8 @@ enum GroupInterfaceBits : uint32_t {
   kGroupAsyncIO = 1u << 3,         // IOPCAsyncIO
   kGroupItemMgt = 1u << 4,         // IOPCItemMgt
   kGroupDataObject = 1u << 5,      // IDataObject
+  kGroupAsyncIO2 = 1u << 6,        // IOPCAsyncIO2
+  kGroupConnectionPoints = 1u << 7,  // IConnectionPointContainer (IOPCDataCallback)
 };
 
 // The points of IPersistFile::Save at which a test may stop the server as

@@ -46,7 +46,8 @@ const SampleClass kClasses[] = {
     {CLSID_PelkorDataSampleLimitedGroups, "Pelkor.DataSample.LimitedGroups",
      "Pelkor Data Sample Server with groups without I/O",
      [](ServerOptions& o) {
-       o.omittedGroupInterfaces = kGroupSyncIO | kGroupAsyncIO | kGroupDataObject | kGroupPublicStateMgt;
+       o.omittedGroupInterfaces = kGroupSyncIO | kGroupAsyncIO | kGroupDataObject | kGroupPublicStateMgt |
+                                  kGroupAsyncIO2 | kGroupConnectionPoints;
      }},
     {CLSID_PelkorDataSampleStatelessGroups, "Pelkor.DataSample.StatelessGroups",
      "Pelkor Data Sample Server with groups without state management",

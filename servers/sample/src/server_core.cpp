@@ -66,9 +66,12 @@ void ServerCore::detach(GroupState& state) {
   // A sink often holds the group it is advised to; letting the sinks go
   // breaks that cycle even when the client never unadvises.
   std::vector<AdviseConnection> connections;
+  com::Ptr<IOPCDataCallback> callback;
   {
     std::lock_guard lock(state.mutex);
     connections.swap(state.connections);
+    callback = std::move(state.callback);
+    state.callbackCookie = 0;
     state.pending.clear();
   }
   // Once the group is gone for its client, no callback of it may follow.

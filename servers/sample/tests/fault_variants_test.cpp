@@ -86,7 +86,7 @@ TEST_F(SampleFaultTest, GetStatusCanFailFromTheNthCallOn) {
 }
 
 TEST_F(SampleFaultTest, GroupsCanLackInterfaces) {
-  options.omittedGroupInterfaces = kGroupSyncIO | kGroupDataObject | kGroupStateMgt;
+  options.omittedGroupInterfaces = kGroupSyncIO | kGroupDataObject | kGroupStateMgt | kGroupConnectionPoints;
   com::Ptr<IOPCServer> server = makeServer(options);
   GroupInfo group = addGroup(server.get(), u"Partial");
   struct Case {
@@ -97,6 +97,7 @@ TEST_F(SampleFaultTest, GroupsCanLackInterfaces) {
       {IID_IOPCSyncIO, E_NOINTERFACE},       {IID_IDataObject, E_NOINTERFACE},
       {IID_IOPCGroupStateMgt, E_NOINTERFACE}, {IID_IOPCAsyncIO, S_OK},
       {IID_IOPCItemMgt, S_OK},                {IID_IOPCPublicGroupStateMgt, S_OK},
+      {IID_IConnectionPointContainer, E_NOINTERFACE}, {IID_IOPCAsyncIO2, S_OK},
   };
   for (const auto& c : cases) {
     com::Ptr<IUnknown> found;

@@ -156,3 +156,102 @@ bool RecordingSink::waitForStream(const std::function<bool(const DecodedStream&)
 }
 
 }  // namespace sample::testing
+
+namespace sample::testing {
+
+int CallbackRecord::indexOf(OPCHANDLE clientHandle) const {
+  for (size_t i = 0; i < clientHandles.size(); ++i) {
+    if (clientHandles[i] == clientHandle) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void RecordingCallback::record(CallbackRecord call, DWORD count, OPCHANDLE* clientItems, VARIANT* values,
+                               WORD* qualities, FILETIME* timeStamps, HRESULT* errors) {
+  call.thread = std::this_thread::get_id();
+  for (DWORD i = 0; i < count; ++i) {
+    call.clientHandles.push_back(clientItems[i]);
+    if (values != nullptr) call.values.push_back(Variant::copyOf(values[i]));
+    if (qualities != nullptr) call.qualities.push_back(qualities[i]);
+    if (timeStamps != nullptr) call.timeStamps.push_back(timeStamps[i]);
+    call.errors.push_back(errors[i]);
+  }
+  if (onCall) onCall(call);
+  {
+    std::lock_guard lock(mutex_);
+    calls_.push_back(std::move(call));
+  }
+  arrived_.notify_all();
+}
+
+HRESULT RecordingCallback::OnDataChange(DWORD transid, OPCHANDLE group, HRESULT masterQuality, HRESULT masterError,
+                                        DWORD count, OPCHANDLE* clientItems, VARIANT* values, WORD* qualities,
+                                        FILETIME* timeStamps, HRESULT* errors) {
+  CallbackRecord call;
+  call.method = CallbackRecord::Method::DataChange;
+  call.transactionId = transid;
+  call.clientGroup = group;
+  call.masterQuality = masterQuality;
+  call.masterError = masterError;
+  record(std::move(call), count, clientItems, values, qualities, timeStamps, errors);
+  return S_OK;
+}
+
+HRESULT RecordingCallback::OnReadComplete(DWORD transid, OPCHANDLE group, HRESULT masterQuality,
+                                          HRESULT masterError, DWORD count, OPCHANDLE* clientItems, VARIANT* values,
+                                          WORD* qualities, FILETIME* timeStamps, HRESULT* errors) {
+  CallbackRecord call;
+  call.method = CallbackRecord::Method::ReadComplete;
+  call.transactionId = transid;
+  call.clientGroup = group;
+  call.masterQuality = masterQuality;
+  call.masterError = masterError;
+  record(std::move(call), count, clientItems, values, qualities, timeStamps, errors);
+  return S_OK;
+}
+
+HRESULT RecordingCallback::OnWriteComplete(DWORD transid, OPCHANDLE group, HRESULT masterError, DWORD count,
+                                           OPCHANDLE* clientHandles, HRESULT* errors) {
+  CallbackRecord call;
+  call.method = CallbackRecord::Method::WriteComplete;
+  call.transactionId = transid;
+  call.clientGroup = group;
+  call.masterError = masterError;
+  record(std::move(call), count, clientHandles, nullptr, nullptr, nullptr, errors);
+  return S_OK;
+}
+
+HRESULT RecordingCallback::OnCancelComplete(DWORD transid, OPCHANDLE group) {
+  CallbackRecord call;
+  call.method = CallbackRecord::Method::CancelComplete;
+  call.transactionId = transid;
+  call.clientGroup = group;
+  record(std::move(call), 0, nullptr, nullptr, nullptr, nullptr, nullptr);
+  return S_OK;
+}
+
+bool RecordingCallback::waitForCall(const std::function<bool(const CallbackRecord&)>& match, CallbackRecord* found,
+                                    std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return arrived_.wait_for(lock, timeout, [&] {
+    for (const auto& call : calls_) {
+      if (match(call)) {
+        if (found != nullptr) *found = call;
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
+std::vector<CallbackRecord> RecordingCallback::answersTo(DWORD transactionId) const {
+  std::vector<CallbackRecord> answers;
+  std::lock_guard lock(mutex_);
+  for (const auto& call : calls_) {
+    const bool subscription = call.method == CallbackRecord::Method::DataChange && call.transactionId == 0;
+    if (!subscription && call.transactionId == transactionId) answers.push_back(call);
+  }
+  return answers;
+}
+
+}  // namespace sample::testing

@@ -19,12 +19,14 @@
 #include "com/allocator.h"
 #include "com/clipboard.h"
 #include "com/hglobal.h"
+#include "com/interfaces/connection_points.h"
 #include "com/object.h"
 #include "com/objidl.h"
 #include "com/oleauto.h"
 #include "opc/opcda.h"
 #include "clock.h"
 #include "server_factory.h"
+#include "variant.h"
 
 namespace sample::testing {
 
@@ -242,6 +244,88 @@ inline DWORD advise(IUnknown* group, const char16_t* format, IAdviseSink* sink) 
   DWORD connection = 0;
   EXPECT_EQ(data->DAdvise(&formatEtc, 0, sink, &connection), S_OK);
   return connection;
+}
+
+// ---- DA 2.0 callbacks
+
+// One call a RecordingCallback received, with copies of its arrays.
+struct CallbackRecord {
+  enum class Method { DataChange, ReadComplete, WriteComplete, CancelComplete };
+  Method method = Method::DataChange;
+  DWORD transactionId = 0;
+  OPCHANDLE clientGroup = 0;
+  HRESULT masterQuality = S_OK;
+  HRESULT masterError = S_OK;
+  std::vector<OPCHANDLE> clientHandles;
+  std::vector<Variant> values;
+  std::vector<WORD> qualities;
+  std::vector<FILETIME> timeStamps;
+  std::vector<HRESULT> errors;
+  std::thread::id thread;
+
+  // The index of the item with this client handle, or -1.
+  int indexOf(OPCHANDLE clientHandle) const;
+};
+
+// An IOPCDataCallback that keeps what it gets. onCall, when set, runs inside
+// each call (to call back into the server, or to hold the server's thread).
+class RecordingCallback final : public com::Object<RecordingCallback, IOPCDataCallback> {
+ public:
+  HRESULT STDMETHODCALLTYPE OnDataChange(DWORD transid, OPCHANDLE group, HRESULT masterQuality, HRESULT masterError,
+                                         DWORD count, OPCHANDLE* clientItems, VARIANT* values, WORD* qualities,
+                                         FILETIME* timeStamps, HRESULT* errors) override;
+  HRESULT STDMETHODCALLTYPE OnReadComplete(DWORD transid, OPCHANDLE group, HRESULT masterQuality,
+                                           HRESULT masterError, DWORD count, OPCHANDLE* clientItems,
+                                           VARIANT* values, WORD* qualities, FILETIME* timeStamps,
+                                           HRESULT* errors) override;
+  HRESULT STDMETHODCALLTYPE OnWriteComplete(DWORD transid, OPCHANDLE group, HRESULT masterError, DWORD count,
+                                            OPCHANDLE* clientHandles, HRESULT* errors) override;
+  HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD transid, OPCHANDLE group) override;
+
+  std::vector<CallbackRecord> calls() const {
+    std::lock_guard lock(mutex_);
+    return calls_;
+  }
+  size_t count() const {
+    std::lock_guard lock(mutex_);
+    return calls_.size();
+  }
+  void clear() {
+    std::lock_guard lock(mutex_);
+    calls_.clear();
+  }
+  // Waits for a call that satisfies match and returns it.
+  bool waitForCall(const std::function<bool(const CallbackRecord&)>& match, CallbackRecord* found = nullptr,
+                   std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+  // The calls that answered the transaction (data changes with ID 0 left out).
+  std::vector<CallbackRecord> answersTo(DWORD transactionId) const;
+
+  std::function<void(const CallbackRecord&)> onCall;
+
+ private:
+  void record(CallbackRecord call, DWORD count, OPCHANDLE* clientItems, VARIANT* values, WORD* qualities,
+              FILETIME* timeStamps, HRESULT* errors);
+
+  mutable std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<CallbackRecord> calls_;
+};
+
+// Connects a callback at the group's connection point; returns the cookie.
+inline DWORD connectCallback(IUnknown* group, IOPCDataCallback* callback, HRESULT expected = S_OK) {
+  com::Ptr<IConnectionPointContainer> container = query<IConnectionPointContainer>(group);
+  com::Ptr<IConnectionPoint> point;
+  EXPECT_EQ(container->FindConnectionPoint(IID_IOPCDataCallback, point.put()), S_OK);
+  DWORD cookie = 0;
+  EXPECT_EQ(point->Advise(callback, &cookie), expected);
+  return cookie;
+}
+
+inline HRESULT disconnectCallback(IUnknown* group, DWORD cookie) {
+  com::Ptr<IConnectionPointContainer> container = query<IConnectionPointContainer>(group);
+  com::Ptr<IConnectionPoint> point;
+  EXPECT_EQ(container->FindConnectionPoint(IID_IOPCDataCallback, point.put()), S_OK);
+  return point->Unadvise(cookie);
 }
 
 // Checks, when a test ends, that every object it made is gone. The check
