@@ -1,12 +1,16 @@
-// Feeds arbitrary bytes to the decoders of what DCOM peers send: NDR values
-// and the OLE wire types. The first byte picks the decoder, the rest is its
-// input. Whatever the input, a decoder returns a value or an error and
-// leaves nothing allocated behind.
+// Feeds arbitrary bytes to the decoders of what DCOM peers send: NDR values,
+// the OLE wire types, OBJREFs, activation property blobs and the request
+// stubs of the system interfaces. The first byte picks the decoder, the rest
+// is its input. Whatever the input, a decoder returns a value or an error
+// and leaves nothing allocated behind.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
+#include "dcom/activation_properties.h"
+#include "dcom/methods.h"
+#include "dcom/objref.h"
 #include "ndr/ole.h"
 
 namespace {
@@ -35,18 +39,42 @@ void decodeStrings(std::span<const std::uint8_t> data) {
   SysFreeString(text);
 }
 
+void decodeObjRef(std::span<const std::uint8_t> data) {
+  auto ref = dcom::decodeObjRef(data);
+  if (ref && ref->kind == dcom::kObjRefCustom) {
+    dcom::ActivationProperties properties;
+    dcom::decodeActivationProperties(ref->objectData, properties);
+  }
+}
+
+void decodeActivationBlob(std::span<const std::uint8_t> data) {
+  dcom::ActivationProperties properties;
+  dcom::decodeActivationProperties(data, properties);
+}
+
+template <class T>
+void decodeRequest(std::span<const std::uint8_t> data) {
+  T in;
+  ndr::decode(data, [&](auto& w) { walkIn(w, in); });
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   if (size == 0) return 0;
   std::span<const std::uint8_t> data(bytes + 1, size - 1);
-  switch (bytes[0] % 2) {
-    case 0:
-      decodeVariants(data);
-      break;
-    default:
-      decodeStrings(data);
-      break;
+  switch (bytes[0] % 11) {
+    case 0: decodeVariants(data); break;
+    case 1: decodeStrings(data); break;
+    case 2: decodeObjRef(data); break;
+    case 3: decodeActivationBlob(data); break;
+    case 4: decodeRequest<dcom::RemoteCreateInstanceIn>(data); break;
+    case 5: decodeRequest<dcom::RemoteActivationIn>(data); break;
+    case 6: decodeRequest<dcom::ResolveOxidIn>(data); break;
+    case 7: decodeRequest<dcom::ComplexPingIn>(data); break;
+    case 8: decodeRequest<dcom::RemQueryInterfaceIn>(data); break;
+    case 9: decodeRequest<dcom::RemRefsIn>(data); break;
+    default: decodeRequest<dcom::RemQueryInterface2In>(data); break;
   }
   return 0;
 }
