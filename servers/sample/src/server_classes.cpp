@@ -18,6 +18,8 @@ DEFINE_GUID(CLSID_PelkorDataSampleLimitedGroups, 0x09AA8069, 0x4EC8, 0x4CE0, 0xB
             0x41);
 DEFINE_GUID(CLSID_PelkorDataSampleStatelessGroups, 0x93AFDF7B, 0x98CD, 0x4256, 0x95, 0xEE, 0xB9, 0x47, 0x50, 0x01,
             0xA0, 0x7C);
+DEFINE_GUID(CLSID_PelkorDataSampleNoDataObject, 0x5E0C3B41, 0x7D2A, 0x4F6E, 0x9A, 0x13, 0x2C, 0x84, 0xB7, 0x51, 0xE0,
+            0x6D);
 
 DEFINE_GUID(CLSID_PelkorDataSampleEmptyEnumerations, 0xAD9C2137, 0x6B7C, 0x4B4D, 0x81, 0xCA, 0xA3, 0x38, 0x07, 0xAB,
             0x99, 0xEB);
@@ -55,6 +57,9 @@ const SampleClass kClasses[] = {
     {CLSID_PelkorDataSampleEmptyEnumerations, "Pelkor.DataSample.EmptyEnumerations",
      "Pelkor Data Sample Server that enumerates nothing with S_OK",
      [](ServerOptions& o) { o.emptyEnumerationsSucceed = true; }},
+    {CLSID_PelkorDataSampleNoDataObject, "Pelkor.DataSample.NoDataObject",
+     "Pelkor Data Sample Server with groups without data advise",
+     [](ServerOptions& o) { o.omittedGroupInterfaces = kGroupDataObject; }},
 };
 
 }  // namespace

@@ -21,6 +21,8 @@
 //   Pelkor.DataSample.EmptyEnumerations    an empty group, item ID or access
 //                                          path enumeration answers S_OK
 //                                          rather than S_FALSE
+//   Pelkor.DataSample.NoDataObject         groups without IDataObject (no
+//                                          data advise; all I/O otherwise)
 //
 // Each name is a version-independent ProgID whose CurVer is "<name>.1".
 

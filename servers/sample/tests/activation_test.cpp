@@ -247,6 +247,13 @@ TEST_F(SampleActivationTest, EachFaultVariantShowsItsFault) {
          com::Ptr<IEnumString> leaves;
          EXPECT_EQ(browse->BrowseOPCItemIDs(OPC_LEAF, u"NoSuchItem", VT_EMPTY, 0, leaves.put()), S_OK);
        }},
+      {"Pelkor.DataSample.NoDataObject",
+       [&](IOPCServer* server) {
+         com::Ptr<IUnknown> group = groupOf(server);
+         com::Ptr<IUnknown> found;
+         EXPECT_EQ(group->QueryInterface(IID_IDataObject, found.putVoid()), E_NOINTERFACE);
+         EXPECT_EQ(group->QueryInterface(IID_IOPCAsyncIO, found.putVoid()), S_OK);
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.progId);
@@ -294,7 +301,7 @@ class SampleServerListTest : public SampleActivationTest {
 
 TEST_F(SampleServerListTest, ListsTheDataAccessServersByCategory) {
   const std::vector<CLSID> both = classesOf({CATID_OPCDAServer20, CATID_OPCDAServer10});
-  EXPECT_EQ(both.size(), 9u);  // the sample server and its eight variants
+  EXPECT_EQ(both.size(), 10u);  // the sample server and its nine variants
   EXPECT_EQ(std::count(both.begin(), both.end(), CLSID_OPCServerList), 0);
 
   // A server of OPC Data Access 1.0 times: the "OPC" mark and no categories.
@@ -310,8 +317,8 @@ TEST_F(SampleServerListTest, ListsTheDataAccessServersByCategory) {
   for (const auto& entry : entries) {
     ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, entry.key, REG_SZ, entry.value, 0), ERROR_SUCCESS);
   }
-  EXPECT_EQ(classesOf({CATID_OPCDAServer10}).size(), 10u);
-  EXPECT_EQ(classesOf({CATID_OPCDAServer20}).size(), 9u);
+  EXPECT_EQ(classesOf({CATID_OPCDAServer10}).size(), 11u);
+  EXPECT_EQ(classesOf({CATID_OPCDAServer20}).size(), 10u);
   EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "Old.Server"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{0C0C0C0C-0000-4000-8000-000000000001}"), ERROR_SUCCESS);
 }
