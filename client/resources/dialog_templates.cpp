@@ -63,6 +63,7 @@ void RegisterDialogTemplates() {
   resources.addDialog(functionResultForm());
   resources.addDialog(aboutBox());
   RegisterParameterDialogTemplates();
+  RegisterAdviseDataTemplate();
 }
 
 }  // namespace quillon

@@ -15,6 +15,8 @@ void RegisterMainFrameResources();
 void RegisterDialogTemplates();
 // The parameter dialogs' templates; RegisterDialogTemplates registers them too.
 void RegisterParameterDialogTemplates();
+// The data-advise dialog's template; RegisterDialogTemplates registers it too.
+void RegisterAdviseDataTemplate();
 void RegisterGroupPopupResources();
 
 }  // namespace quillon

@@ -82,6 +82,7 @@ CGroupView::CGroupView() {
   mapCommand(ID_ITEM_VALIDATE_ITEM, &CGroupView::OnValidateItem);
   mapCommand(ID_ITEM_GET_PROPERTIES, &CGroupView::OnGetProperties);
   mapCommand(ID_ITEM_READ_N, &CGroupView::OnReadItemN);
+  mapCommand(ID_ITEM_ADVISE_DATA, &CGroupView::OnAdviseData);
 }
 
 // The pane's entries are cleared when its window is destroyed, which the

@@ -133,6 +133,8 @@ class CGroupView : public gui::TreeView {
   void OnValidateItem();
   void OnGetProperties();
   void OnReadItemN();
+  // item_advise_command.cpp
+  void OnAdviseData();
 
   int scope_ = kPublicScope;
   CFunctionResultView* resultView_ = nullptr;
