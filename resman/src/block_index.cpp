@@ -7,7 +7,6 @@ namespace morvick {
 namespace {
 
 uintptr_t firstAddress(ResourceBlock* block) { return reinterpret_cast<uintptr_t>(block->entries()); }
-uintptr_t lastAddress(ResourceBlock* block) { return reinterpret_cast<uintptr_t>(block->lastEntry); }
 
 int32_t height(ResourceBlock* node) { return node ? node->indexHeight : 0; }
 
@@ -98,19 +97,5 @@ void BlockIndex::insert(ResourceBlock* block) {
 }
 
 void BlockIndex::erase(ResourceBlock* block) { root_ = eraseFrom(root_, block); }
-
-ResourceBlock* BlockIndex::findEntry(uintptr_t address) const {
-  ResourceBlock* node = root_;
-  while (node != nullptr) {
-    if (address < firstAddress(node)) {
-      node = node->indexLeft;
-    } else if (address > lastAddress(node)) {
-      node = node->indexRight;
-    } else {
-      return (address - firstAddress(node)) % sizeof(ResourceEntry) == 0 ? node : nullptr;
-    }
-  }
-  return nullptr;
-}
 
 }  // namespace morvick

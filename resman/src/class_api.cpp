@@ -7,7 +7,6 @@
 
 #include <mutex>
 #include <new>
-#include <shared_mutex>
 
 using namespace morvick;
 
@@ -145,7 +144,7 @@ uint16_t RSM_ClassDelete(uintptr_t classHandle) {
 
 uint16_t RSM_GetClassInfo(uintptr_t classHandle, RsmClassInfo* info) {
   if (classHandle == 0 || info == nullptr) return RSM_RESULT_INVALID;
-  std::shared_lock index(registry().indexLock);
+  SharedIndexHold index(registry().indexLock);
   ResourceClass* cls = findClass(classHandle);
   if (cls == nullptr) return RSM_RESULT_INVALID;
   SemaphoreHold hold(cls->semState);

@@ -12,7 +12,6 @@
 
 #include <cstring>
 #include <mutex>
-#include <shared_mutex>
 
 using namespace morvick;
 
@@ -64,7 +63,7 @@ bool isCandidate(const ResourceEntry* entry) {
 // followed it in the list when the walk began.
 ClassOutcome freeClassObjects(const ClassRef& ref, ClassRef* next, Pass& pass) {
   Registry& state = registry();
-  std::shared_lock index(state.indexLock);
+  SharedIndexHold index(state.indexLock);
   if (!isLive(ref)) return ClassOutcome::Gone;
   ResourceClass* cls = ref.cls;
   if (next != nullptr) {
@@ -133,7 +132,7 @@ ClassRef newestClassLocked() {
 }
 
 ClassRef newestClass() {
-  std::shared_lock index(registry().indexLock);
+  SharedIndexHold index(registry().indexLock);
   return newestClassLocked();
 }
 
@@ -142,7 +141,7 @@ ClassRef newestClass() {
 uint16_t RSM_ClassFree(uintptr_t classHandle) {
   ClassRef only;
   if (classHandle != 0) {
-    std::shared_lock index(registry().indexLock);
+    SharedIndexHold index(registry().indexLock);
     ResourceClass* cls = findClass(classHandle);
     if (cls == nullptr) return RSM_RESULT_INVALID;
     only = ClassRef{cls, cls->serial};
@@ -168,7 +167,7 @@ uint16_t RSM_ClassFree(uintptr_t classHandle) {
         continue;
       }
       if (next.cls != nullptr) {
-        std::shared_lock index(registry().indexLock);
+        SharedIndexHold index(registry().indexLock);
         if (!isLive(next)) next = newestClassLocked();
       }
       current = next;

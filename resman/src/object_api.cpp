@@ -6,7 +6,6 @@
 
 #include <mutex>
 #include <optional>
-#include <shared_mutex>
 
 using namespace morvick;
 
@@ -72,9 +71,18 @@ ResourceBlock* nextInRing(ResourceClass* cls, ResourceBlock* block) {
 // The slot search of RSM_Register, from the cursor around the ring of blocks.
 // Needs indexLock shared, semScan and semState: an entry is found and claimed
 // in one step, so no other registration can take it in between.
-uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
+inline uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
   ResourceBlock* block = cls->cursorBlock;
   uint32_t index = cls->cursorIndex;
+  // Most searches end at once, on the free entry under the cursor.
+  if (index + 1 < block->entryCount) {
+    ResourceEntry* entry = block->entries() + index;
+    if (entry->resource.load(std::memory_order_relaxed) == 0) {
+      claimEntry(cls, block, entry, resource);
+      cls->cursorIndex = index + 1;
+      return reinterpret_cast<uintptr_t>(entry);
+    }
+  }
   uintptr_t found = 0;
   for (uint32_t visited = 0; visited < cls->capacity && found == 0; ++visited) {
     if (index >= block->entryCount) {
@@ -124,13 +132,14 @@ uintptr_t placeWithoutSearch(ResourceClass* cls, uintptr_t resource) {
   return 0;
 }
 
-uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* result, Placement placement) {
+template <Placement placement>
+uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* result) {
   if (classHandle == 0 || resource == 0) {
     writeResult(result, RSM_RESULT_INVALID);
     return 0;
   }
   Registry& state = registry();
-  std::shared_lock index(state.indexLock);
+  SharedIndexHold index(state.indexLock);
   ResourceClass* cls = findClass(classHandle);
   if (cls == nullptr) {
     writeResult(result, RSM_RESULT_INVALID);
@@ -180,16 +189,16 @@ uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* re
 }  // namespace
 
 uintptr_t RSM_Register(uintptr_t classHandle, uintptr_t resource, uint16_t* result) {
-  return registerObject(classHandle, resource, result, Placement::Search);
+  return registerObject<Placement::Search>(classHandle, resource, result);
 }
 
 uintptr_t RSM_RegisterNoCheck(uintptr_t classHandle, uintptr_t resource, uint16_t* result) {
-  return registerObject(classHandle, resource, result, Placement::NoCheck);
+  return registerObject<Placement::NoCheck>(classHandle, resource, result);
 }
 
 uint16_t RSM_Unregister(uintptr_t object) {
   if (object == 0) return RSM_RESULT_INVALID;
-  std::shared_lock index(registry().indexLock);
+  SharedIndexHold index(registry().indexLock);
   ResourceEntry* entry = findUsedEntry(object);
   if (entry == nullptr) return RSM_RESULT_INVALID;
   ResourceBlock* block = entry->block.load(std::memory_order_relaxed);
@@ -206,7 +215,7 @@ uint16_t RSM_Unregister(uintptr_t object) {
 
 uint16_t RSM_SetParent(uintptr_t object, uintptr_t parent) {
   if (object == 0) return RSM_RESULT_INVALID;
-  std::shared_lock index(registry().indexLock);
+  SharedIndexHold index(registry().indexLock);
   ResourceEntry* entry = findUsedEntry(object);
   if (entry == nullptr || entry->resource.load(std::memory_order_acquire) == 0) return RSM_RESULT_INVALID;
   if (parent == 0) {
@@ -220,7 +229,7 @@ uint16_t RSM_SetParent(uintptr_t object, uintptr_t parent) {
 }
 
 uintptr_t RSM_GetParent(uintptr_t object, uint16_t* result) {
-  std::shared_lock index(registry().indexLock);
+  SharedIndexHold index(registry().indexLock);
   ResourceEntry* entry = object != 0 ? findUsedEntry(object) : nullptr;
   if (entry == nullptr || entry->resource.load(std::memory_order_acquire) == 0) {
     writeResult(result, RSM_RESULT_INVALID);
@@ -231,7 +240,7 @@ uintptr_t RSM_GetParent(uintptr_t object, uint16_t* result) {
 }
 
 uintptr_t RSM_GetClass(uintptr_t object, uint16_t* result) {
-  std::shared_lock index(registry().indexLock);
+  SharedIndexHold index(registry().indexLock);
   ResourceEntry* entry = object != 0 ? findUsedEntry(object) : nullptr;
   if (entry == nullptr || entry->resource.load(std::memory_order_acquire) == 0) {
     writeResult(result, RSM_RESULT_INVALID);
@@ -254,7 +263,7 @@ uintptr_t RSM_Check(uintptr_t object, uint16_t* result) {
 namespace morvick {
 
 bool readEntryResource(uintptr_t object, uintptr_t* resource) {
-  std::shared_lock index(registry().indexLock);
+  SharedIndexHold index(registry().indexLock);
   ResourceEntry* entry = findEntry(object);
   if (entry == nullptr) return false;
   *resource = entry->resource.load(std::memory_order_acquire);

@@ -10,14 +10,16 @@
 // - lifecycle (a mutex of the manager's own): the first and the last class,
 //   i.e. creating and deleting the list semaphore and opening and closing the
 //   application events, so that those never race with other callers.
-// - indexLock (a reader/writer lock of the manager's own): the block index and
-//   the class list. Every function that reads a class or an entry through a
-//   handle holds it shared, so no class can be freed under it; adding or
-//   removing blocks and classes holds it exclusively.
+// - indexLock (a reader/writer lock of the manager's own, see index_lock.h):
+//   the block index and the class list. Every function that reads a class or
+//   an entry through a handle holds it shared, so no class can be freed under
+//   it; adding or removing blocks and classes holds it exclusively.
 // - the list semaphore and each class's semScan and semState: host
 //   semaphores, as the host expects the manager to use them.
 
 #include "block_index.h"
+#include "host_services.h"
+#include "index_lock.h"
 #include "resource_types.h"
 
 #include <component/host_api.h>
@@ -25,22 +27,8 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#include <pthread.h>
 
 namespace morvick {
-
-// A reader/writer lock that prefers writers, so that a steady stream of
-// registrations cannot starve class creation and deletion.
-class IndexLock {
- public:
-  void lock() { pthread_rwlock_wrlock(&lock_); }
-  void unlock() { pthread_rwlock_unlock(&lock_); }
-  void lock_shared() { pthread_rwlock_rdlock(&lock_); }
-  void unlock_shared() { pthread_rwlock_unlock(&lock_); }
-
- private:
-  pthread_rwlock_t lock_ = PTHREAD_RWLOCK_WRITER_NONRECURSIVE_INITIALIZER_NP;
-};
 
 struct Registry {
   std::mutex lifecycle;
@@ -57,7 +45,9 @@ struct Registry {
   std::atomic<bool> freeInProgress{false};
 };
 
-Registry& registry();
+// Constant-initialised, so it exists before any caller and needs no guard.
+extern constinit Registry theRegistry;
+inline Registry& registry() { return theRegistry; }
 
 // A class handle remembered across a time without indexLock.
 struct ClassRef {
@@ -68,19 +58,35 @@ struct ClassRef {
 // The following need indexLock held (shared or exclusive).
 // The class a handle names, or null; the handle's memory is not read unless
 // the index shows that it is a live class.
-ResourceClass* findClass(uintptr_t handle);
+inline ResourceClass* findClass(uintptr_t handle) {
+  const uintptr_t firstBlock = handle + kFirstBlockOffset;
+  ResourceBlock* block = registry().index.findEntry(firstBlock + sizeof(ResourceBlock));
+  if (block == nullptr || reinterpret_cast<uintptr_t>(block) != firstBlock) return nullptr;
+  if (reinterpret_cast<uintptr_t>(block->ownerClass) != handle) return nullptr;
+  return block->ownerClass;
+}
 // The entry a handle points at exactly, or null.
-ResourceEntry* findEntry(uintptr_t handle);
+inline ResourceEntry* findEntry(uintptr_t handle) {
+  return registry().index.findEntry(handle) ? reinterpret_cast<ResourceEntry*>(handle) : nullptr;
+}
 // An entry that is valid for the functions that need a used entry: it has
 // been registered at least once.
-ResourceEntry* findUsedEntry(uintptr_t handle);
-bool isLive(const ClassRef& ref);
+inline ResourceEntry* findUsedEntry(uintptr_t handle) {
+  ResourceBlock* block = registry().index.findEntry(handle);
+  if (block == nullptr) return nullptr;
+  auto* entry = reinterpret_cast<ResourceEntry*>(handle);
+  return entry->block.load(std::memory_order_acquire) == block ? entry : nullptr;
+}
+inline bool isLive(const ClassRef& ref) {
+  ResourceClass* cls = findClass(reinterpret_cast<uintptr_t>(ref.cls));
+  return cls != nullptr && cls->serial == ref.serial;
+}
 
 // Holds a host semaphore for a scope.
 class SemaphoreHold {
  public:
-  explicit SemaphoreHold(uintptr_t semaphore);
-  ~SemaphoreHold();
+  explicit SemaphoreHold(uintptr_t semaphore) : semaphore_(semaphore) { hostfn::sysSemEnter(semaphore_); }
+  ~SemaphoreHold() { hostfn::sysSemLeave(semaphore_); }
   SemaphoreHold(const SemaphoreHold&) = delete;
   SemaphoreHold& operator=(const SemaphoreHold&) = delete;
 
@@ -92,8 +98,16 @@ class SemaphoreHold {
 void constructEntries(ResourceEntry* first, uint32_t count);
 
 // Takes a free entry for a resource. Needs the class's semState.
-void claimEntry(ResourceClass* cls, ResourceBlock* block, ResourceEntry* entry, uintptr_t resource);
+inline void claimEntry(ResourceClass* cls, ResourceBlock* block, ResourceEntry* entry, uintptr_t resource) {
+  entry->parent.store(0, std::memory_order_relaxed);
+  entry->block.store(block, std::memory_order_release);
+  entry->resource.store(resource, std::memory_order_release);
+  ++cls->registered;
+  ++block->usedCount;
+}
 
-void writeResult(uint16_t* result, uint16_t code);
+inline void writeResult(uint16_t* result, uint16_t code) {
+  if (result != nullptr) *result = code;
+}
 
 }  // namespace morvick

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <latch>
 #include <memory>
 #include <random>
 #include <thread>
@@ -236,6 +237,65 @@ TEST_F(MorvickStress, FirstAndLastClassesComeAndGoConcurrently) {
   RsmInfo info{};
   api.getInfo(&info);
   EXPECT_EQ(info.classCount, 0u);
+}
+
+// More threads than the index lock has slots of its own, most of them short
+// lived, register and unregister in one class while it keeps growing (each
+// growth locks the index exclusively) and another class is created and
+// deleted. Threads that end give their slots back to later ones; the others
+// share one counter.
+TEST_F(MorvickStress, MoreThreadsThanLockSlotsComeAndGoWhileClassesGrow) {
+  constexpr int kWaves = 4;
+  constexpr int kThreadsPerWave = 80;
+  constexpr int kObjectsPerThread = 30;
+  uint16_t result = 0;
+  uintptr_t shared = api.classCreateFkt(&freeResource, 4, &result);
+  ASSERT_NE(shared, 0u);
+  std::atomic<bool> stop{false};
+  std::thread churn([&] {
+    while (!stop.load()) {
+      uint16_t created = 0;
+      uintptr_t cls = api.classCreateFkt(&freeResource, 1, &created);
+      if (cls != 0) api.classDelete(cls);
+      std::this_thread::yield();
+    }
+  });
+  std::atomic<int> failures{0};
+  for (int wave = 0; wave < kWaves; ++wave) {
+    std::vector<std::thread> threads;
+    // All threads of a wave live at once, so that some find no slot free.
+    std::latch started(kThreadsPerWave);
+    for (int t = 0; t < kThreadsPerWave; ++t) {
+      threads.emplace_back([&] {
+        started.arrive_and_wait();
+        std::vector<Resource> own(kObjectsPerThread);
+        uint16_t registered = 0;
+        for (Resource& resource : own) {
+          resource.state.store(kRegistered);
+          resource.handle = api.registerObject(shared, reinterpret_cast<uintptr_t>(&resource), &registered);
+          if (resource.handle == 0) {
+            // Others may take every entry of a block this call added before
+            // its search comes round to them: a refusal, not a fault.
+            if (registered != RSM_RESULT_REFUSED) ++failures;
+            resource.state.store(kNew);
+          } else if (api.check(resource.handle, &registered) != reinterpret_cast<uintptr_t>(&resource)) {
+            ++failures;
+          }
+        }
+        for (Resource& resource : own) {
+          if (resource.state.load() == kRegistered && !unregisterOwned(resource)) ++failures;
+        }
+      });
+    }
+    for (auto& thread : threads) thread.join();
+  }
+  stop = true;
+  churn.join();
+  EXPECT_EQ(failures.load(), 0);
+  RsmClassInfo info{};
+  ASSERT_EQ(api.getClassInfo(shared, &info), RSM_RESULT_OK);
+  EXPECT_EQ(info.registered, 0u);
+  EXPECT_EQ(api.classDelete(shared), RSM_RESULT_OK);
 }
 
 }  // namespace
