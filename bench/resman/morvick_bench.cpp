@@ -1,9 +1,17 @@
 // Morvick against the registry one would write without it, a plain
 // std::unordered_map behind a std::mutex, measured in the same run:
-//   - register + unregister pairs, one at a time;
+//   - register + unregister pairs, one at a time, in an empty class;
 //   - RSM_ClassFree of 100,000 objects through their free function.
 // After the run the ratios (baseline time / Morvick time; above 1 means
 // Morvick is faster) are printed for each pair.
+//
+// Two series show how the cost grows with the size of a class:
+//   - a register + unregister pair in a class that holds 1,000, 10,000 or
+//     100,000 live objects besides (the cost should not grow);
+//   - RSM_ClassFree of 10,000 and of 100,000 objects (the cost should grow
+//     tenfold, no more).
+// Times are CPU times: every run is single-threaded, and on a busy machine the
+// wall clock also counts the other processes.
 
 #include <host/runtime_host.h>
 #include <resman/rsm.h>
@@ -149,14 +157,63 @@ void ClassFree100k_Baseline(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kClassFreeObjects);
 }
 
+// A register + unregister pair while the class holds `live` other objects.
+void RegisterAmongLive(benchmark::State& state) {
+  Morvick& m = morvick();
+  uint16_t result = 0;
+  const auto live = static_cast<uintptr_t>(state.range(0));
+  uintptr_t cls = m.classCreateFkt(&unregisterMorvickObject, 0, &result);
+  for (uintptr_t resource = 1; resource <= live; ++resource) m.registerObject(cls, resource, &result);
+  uintptr_t resource = live + 1;
+  for (auto _ : state) {
+    uintptr_t object = m.registerObject(cls, resource++, &result);
+    m.unregisterObject(object);
+  }
+  m.classFree(cls);
+  m.classDelete(cls);
+  state.SetItemsProcessed(state.iterations());
+}
+
+// RSM_ClassFree of `count` objects.
+void ClassFreeOf(benchmark::State& state) {
+  Morvick& m = morvick();
+  uint16_t result = 0;
+  const auto count = static_cast<uintptr_t>(state.range(0));
+  uintptr_t cls = m.classCreateFkt(&unregisterMorvickObject, 0, &result);
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (uintptr_t resource = 1; resource <= count; ++resource) m.registerObject(cls, resource, &result);
+    state.ResumeTiming();
+    m.classFree(cls);
+  }
+  m.classDelete(cls);
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 BENCHMARK(RegisterUnregister_Morvick);
 BENCHMARK(RegisterUnregister_Baseline);
 BENCHMARK(ClassFree100k_Morvick)->Unit(benchmark::kMillisecond);
 BENCHMARK(ClassFree100k_Baseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(RegisterAmongLive)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(ClassFreeOf)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  bench::RatioReporter reporter;
-  return bench::runBenchmarks(argc, argv, reporter, [&] { reporter.printRatios("Morvick", "baseline/Morvick"); });
+  bench::RatioReporter reporter(bench::RatioReporter::Clock::Cpu);
+  return bench::runBenchmarks(argc, argv, reporter, [&] {
+    reporter.printRatios("Morvick", "baseline/Morvick");
+    const auto fewLive = reporter.seconds("RegisterAmongLive/1000");
+    const auto manyLive = reporter.seconds("RegisterAmongLive/100000");
+    if (fewLive && manyLive && *fewLive > 0) {
+      std::printf("growth RegisterAmongLive 100x the live objects take %.2fx the time per pair (flat: 1x)\n",
+                  *manyLive / *fewLive);
+    }
+    const auto fewFreed = reporter.seconds("ClassFreeOf/10000");
+    const auto manyFreed = reporter.seconds("ClassFreeOf/100000");
+    if (fewFreed && manyFreed && *fewFreed > 0) {
+      std::printf("growth ClassFreeOf       10x the objects take %.1fx the time (linear: 10x)\n",
+                  *manyFreed / *fewFreed);
+    }
+  });
 }
