@@ -90,6 +90,10 @@ LONG registerClass(const com::ServerClass& entry, const std::string& library) {
   for (const CATID& category : entry.implementedCategories) {
     step(createKey(classKey + "\\Implemented Categories\\" + com::detail::guidText(category)));
   }
+  if (entry.surrogate) {
+    step(setNamedValue(classKey, "AppID", classText));
+    step(setNamedValue("AppID\\" + classText, "DllSurrogate", ""));
+  }
   for (const auto& extra : entry.extraValues) {
     step(extra.name.empty() ? setDefaultValue(extra.key, extra.value)
                             : setNamedValue(extra.key, extra.name, extra.value));
@@ -105,6 +109,7 @@ LONG unregisterClass(const com::ServerClass& entry) {
   };
   if (!entry.progId.empty()) step(deleteProgId(entry.progId, classText));
   if (!entry.versionIndependentProgId.empty()) step(deleteProgId(entry.versionIndependentProgId, classText));
+  if (entry.surrogate) step(deleteTree("AppID\\" + classText));
   for (const auto& extra : entry.extraValues) step(deleteTree(extra.key));
   return result;
 }

@@ -49,6 +49,8 @@ std::vector<com::ServerClass> registrations() {
     registration.versionIndependentProgId = sampleClass.progId;
     registration.progId = std::string(sampleClass.progId) + ".1";
     registration.implementedCategories = {CATID_OPCDAServer10, CATID_OPCDAServer20};
+    // Clients on other machines reach the sample through the DCOM host.
+    registration.surrogate = true;
     // The mark by which OPC Data Access 1.0 clients find servers in the
     // registry.
     registration.extraValues = {{std::string(sampleClass.progId) + "\\OPC", "Vendor", "Pelkor"}};

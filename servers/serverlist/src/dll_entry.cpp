@@ -12,6 +12,8 @@ std::vector<com::ServerClass> registrations() {
   serverList.description = "Pelkor OPC Server List";
   serverList.progId = "Pelkor.OPCServerList.1";
   serverList.versionIndependentProgId = "Pelkor.OPCServerList";
+  // Clients on other machines browse through the DCOM host.
+  serverList.surrogate = true;
   return {serverList};
 }
 

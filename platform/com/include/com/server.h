@@ -58,6 +58,10 @@ struct ServerClass {
   std::string versionIndependentProgId;
   std::vector<CATID> implementedCategories;
   std::string threadingModel = "Both";
+  // Remotely activatable: the class names an AppID (its own CLSID) whose key
+  // lets the class run in a surrogate process, which is what the DCOM host
+  // exports.
+  bool surrogate = false;
   // Further values that belong to this class and go with it when it is
   // unregistered (their keys are deleted with their subtrees, so a key that
   // other classes share does not belong here).

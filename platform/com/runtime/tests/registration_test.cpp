@@ -119,3 +119,22 @@ TEST_F(Registration, RegsvrReportsWhatItCannotDo) {
 }
 
 }  // namespace
+
+namespace {
+
+void inThisProgram() {}
+
+TEST_F(Registration, SurrogateClassesNameAnAppIdThatAllowsASurrogate) {
+  com::ServerClass entry;
+  entry.clsid = {0x5C0FFEE0, 0x1D2C, 0x4E3B, {0x8A, 0x49, 0x71, 0x65, 0x73, 0x74, 0x00, 0x5A}};
+  entry.description = "Remote widget";
+  entry.surrogate = true;
+  const std::string text = "{5C0FFEE0-1D2C-4E3B-8A49-71657374005A}";
+  ASSERT_EQ(com::registerServerClasses({entry}, reinterpret_cast<const void*>(&inThisProgram)), S_OK);
+  EXPECT_EQ(namedValue("CLSID\\" + text, "AppID"), text);
+  EXPECT_EQ(namedValue("AppID\\" + text, "DllSurrogate"), "");
+  ASSERT_EQ(com::unregisterServerClasses({entry}), S_OK);
+  EXPECT_FALSE(keyExists("AppID\\" + text));
+}
+
+}  // namespace
