@@ -10,7 +10,7 @@ packages=(
   g++-multilib qemu-user
   clang-14 libclang-rt-14-dev lld
   iproute2 util-linux ccache
-  nettle-dev
+  nettle-dev python3-impacket
   dpkg-dev file
 )
 
