@@ -121,8 +121,13 @@ constexpr bool IsValidVariantType(VARTYPE type) {
   return facts->inVariant;
 }
 
-static_assert(ValueDataSize(VT_DECIMAL) == sizeof(DECIMAL) && ValueDataSize(VT_CY) == sizeof(CY) &&
-                  ValueDataSize(VT_BOOL) == sizeof(VARIANT_BOOL) && ValueDataSize(VT_DATE) == sizeof(DATE),
+// Read from the table itself: GCC does not take the address comparison in
+// ValueDataSize as a constant when the undefined-behaviour sanitizer checks
+// pointers, so the assertion would fail to compile in that build.
+static_assert(value_types_detail::kValueTypes[VT_DECIMAL].dataSize == sizeof(DECIMAL) &&
+                  value_types_detail::kValueTypes[VT_CY].dataSize == sizeof(CY) &&
+                  value_types_detail::kValueTypes[VT_BOOL].dataSize == sizeof(VARIANT_BOOL) &&
+                  value_types_detail::kValueTypes[VT_DATE].dataSize == sizeof(DATE),
               "the table's sizes are those of the value records");
 
 }  // namespace com
