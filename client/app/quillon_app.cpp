@@ -18,6 +18,7 @@ std::optional<CQuillonApp::AutoConnect> CQuillonApp::AutoConnectOf(const QString
   for (int i = 1; i + 1 < arguments.size(); ++i) {
     if (arguments[i] == QLatin1String("--server")) answer.server = arguments[i + 1];
     if (arguments[i] == QLatin1String("--machine")) answer.machine = arguments[i + 1];
+    if (arguments[i] == QLatin1String("--command")) answer.commands.push_back(arguments[i + 1].toUInt());
   }
   return answer;
 }
@@ -46,6 +47,9 @@ bool CQuillonApp::InitInstance() {
   AutoConnectSeam seam(autoConnect->server, autoConnect->machine);
   gui::ModalSeam::install(&seam);
   created->SendMessage(gui::WM_COMMAND, gui::MakeCommandParam(quillon::ID_CONNECT), 0);
+  for (UINT command : autoConnect->commands) {
+    created->SendMessage(gui::WM_COMMAND, gui::MakeCommandParam(command), 0);
+  }
   gui::ModalSeam::install(nullptr);
   return true;
 }

@@ -6,8 +6,10 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "gui/application.h"
+#include "gui/types.h"
 
 class CMainWindow;
 
@@ -19,12 +21,17 @@ class CQuillonApp : public gui::Application {
   struct AutoConnect {
     QString server;
     QString machine;
+    // Menu commands run once connected, in order ("--command ID"), so that
+    // a picture can show what a command puts into the result pane. Their
+    // dialogs are cancelled, so only commands without one show anything.
+    std::vector<UINT> commands;
   };
 
   CQuillonApp();
 
   // Reads the command line: "--connect" answers the start-up connect
-  // dialog with Connect; "--server PROGID" and "--machine NAME" fill it in.
+  // dialog with Connect; "--server PROGID" and "--machine NAME" fill it in,
+  // and each "--command ID" is run afterwards.
   static std::optional<AutoConnect> AutoConnectOf(const QStringList& arguments);
 
   bool InitInstance() override;
