@@ -47,18 +47,15 @@ void walkArm(W& w, VARTYPE base, void* slot, VARIANT& owner) {
     case VT_BOOL: {
       auto& flag = *static_cast<VARIANT_BOOL*>(slot);
       if constexpr (W::kDecoding) {
-        // Some peers write the flag as one byte; the next item aligns to 8
-        // anyway, so reading what is there loses nothing.
+        // Some peers write the flag as one byte, and what follows it up to
+        // the next item's alignment is padding of any content. The low byte
+        // alone therefore decides: it is the whole flag of such a peer and
+        // 0x00 or 0xFF in a proper VARIANT_BOOL.
         w.align(2);
-        if (w.remaining() == 1) {
-          std::uint8_t narrow = 0;
-          w.get(narrow);
-          flag = narrow ? VARIANT_TRUE : VARIANT_FALSE;
-        } else {
-          std::uint16_t wide = 0;
-          w.get(wide);
-          flag = wide ? VARIANT_TRUE : VARIANT_FALSE;
-        }
+        std::uint8_t low = 0;
+        w.get(low);
+        if (w.remaining() > 0) w.skip(1);
+        flag = low ? VARIANT_TRUE : VARIANT_FALSE;
       } else {
         std::int16_t wide = flag ? VARIANT_TRUE : VARIANT_FALSE;
         w.i16(wide);

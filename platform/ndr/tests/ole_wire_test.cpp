@@ -140,6 +140,22 @@ TEST(OleWire, CapturedVariantsOfBothPeers) {
   }
 }
 
+// A one-byte boolean followed by filler up to the next VARIANT: the filler
+// is not part of the flag.
+TEST(OleWire, OneByteBooleanBeforeFiller) {
+  const Bytes wire = hex(
+      "55736572 00000000 03000000 00000000 0b00 cccccccccccc 0b000000 00 cccccc"  // BOOL false, one byte
+      "55736572 00000000 03000000 00000000 0300 cccccccccccc 03000000 2a000000");
+  Value flag, number;
+  ASSERT_FALSE(ndr::decode(wire, [&](auto& w) {
+    w.param(flag.v);
+    w.param(number.v);
+  }));
+  EXPECT_EQ(flag.v.vt, VT_BOOL);
+  EXPECT_EQ(flag.v.boolVal, VARIANT_FALSE);
+  EXPECT_EQ(number.v.lVal, 42);
+}
+
 SAFEARRAY* makeArray(VARTYPE vt, std::initializer_list<SAFEARRAYBOUND> bounds) {
   std::vector<SAFEARRAYBOUND> b(bounds);
   return SafeArrayCreate(vt, static_cast<UINT>(b.size()), b.data());
