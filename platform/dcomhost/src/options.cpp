@@ -26,7 +26,7 @@ std::optional<rpc::AuthLevel> level(const std::string& text) {
 }  // namespace
 
 const char* usage() {
-  return "usage: dcomhost [options]\n"
+  return "usage: dcomhost [options] | --help\n"
          "Exports the remotely activatable in-process COM servers of the registry over DCOM.\n"
          "  --listen ADDRESS        numeric IPv4/IPv6 address to listen on (repeatable; default 127.0.0.1)\n"
          "  --port N                port of the resolver and activation (default 135)\n"
