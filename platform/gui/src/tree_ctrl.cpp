@@ -7,12 +7,8 @@ namespace {
 
 TreeWidget* treeOf(QWidget* widget) { return dynamic_cast<TreeWidget*>(widget); }
 
-TreeItem makeItem(TreeWidget* tree, const QString& text, int image, int selectedImage) {
-  auto* item = new QTreeWidgetItem(QStringList(text));
-  item->setData(0, kImageRole, image);
-  item->setData(0, kSelectedImageRole, selectedImage);
-  tree->applyImage(item);
-  return item;
+TreeItem makeItem(const QString& text, int image, int selectedImage, DWORD_PTR data = 0) {
+  return new TreeEntry(text, image, selectedImage, data);
 }
 
 void insertAt(TreeWidget* tree, TreeItem parent, int index, TreeItem item) {
@@ -33,8 +29,16 @@ TreeItem TreeCtrl::InsertItem(const QString& text, int image, int selectedImage,
                               Position position) {
   TreeWidget* tree = treeOf(widget());
   if (tree == nullptr) return nullptr;
-  TreeItem item = makeItem(tree, text, image, selectedImage);
+  TreeItem item = makeItem(text, image, selectedImage);
   insertAt(tree, parent, position == Position::First ? 0 : childCount(tree, parent), item);
+  return item;
+}
+
+TreeItem TreeCtrl::InsertItem(const QString& text, int image, int selectedImage, TreeItem parent, DWORD_PTR data) {
+  TreeWidget* tree = treeOf(widget());
+  if (tree == nullptr) return nullptr;
+  TreeItem item = makeItem(text, image, selectedImage, data);
+  insertAt(tree, parent, childCount(tree, parent), item);
   return item;
 }
 
@@ -45,7 +49,7 @@ TreeItem TreeCtrl::InsertItemAfter(const QString& text, int image, int selectedI
   const int afterIndex = after == nullptr ? -1
                          : parent == nullptr ? tree->indexOfTopLevelItem(after)
                                              : parent->indexOfChild(after);
-  TreeItem item = makeItem(tree, text, image, selectedImage);
+  TreeItem item = makeItem(text, image, selectedImage);
   insertAt(tree, parent, afterIndex < 0 ? childCount(tree, parent) : afterIndex + 1, item);
   return item;
 }

@@ -38,18 +38,77 @@ TreeWidget::TreeWidget(QWidget* parent) : QTreeWidget(parent) {
 
 void TreeWidget::setImageList(const ImageList& images) {
   images_ = images;
+  icons_.clear();
   if (!images.IsNull()) setIconSize(images.imageSize());
   QTreeWidgetItemIterator it(this);
   for (; *it != nullptr; ++it) applyImage(*it);
 }
 
 void TreeWidget::applyImage(QTreeWidgetItem* item) const {
+  if (auto* entry = dynamic_cast<TreeEntry*>(item)) {
+    entry->iconChanged();
+    return;
+  }
   const QVariant image = item->data(0, kImageRole);
   if (!image.isValid() || images_.IsNull()) {
     item->setIcon(0, QIcon());
     return;
   }
-  item->setIcon(0, images_.icon(image.toInt(), item->data(0, kSelectedImageRole).toInt()));
+  item->setIcon(0, iconFor(image.toInt(), item->data(0, kSelectedImageRole).toInt()));
+}
+
+QIcon TreeWidget::iconFor(int image, int selectedImage) const {
+  if (images_.IsNull()) return QIcon();
+  const std::pair<int, int> key(image, selectedImage);
+  auto icon = icons_.find(key);
+  if (icon == icons_.end()) icon = icons_.emplace(key, images_.icon(image, selectedImage)).first;
+  return icon->second;
+}
+
+TreeEntry::TreeEntry(const QString& text, int image, int selectedImage, DWORD_PTR data)
+    : QTreeWidgetItem(QStringList(text)), image_(image), selectedImage_(selectedImage), data_(data) {}
+
+QVariant TreeEntry::data(int column, int role) const {
+  if (column == 0) {
+    switch (role) {
+      case kImageRole:
+        return image_;
+      case kSelectedImageRole:
+        return selectedImage_;
+      case kItemDataRole:
+        return QVariant::fromValue<qulonglong>(data_);
+      case Qt::DecorationRole:
+        if (const auto* tree = dynamic_cast<const TreeWidget*>(treeWidget())) return tree->iconFor(image_, selectedImage_);
+        return QVariant();
+      default:
+        break;
+    }
+  }
+  return QTreeWidgetItem::data(column, role);
+}
+
+void TreeEntry::setData(int column, int role, const QVariant& value) {
+  if (column == 0) {
+    switch (role) {
+      case kImageRole:
+        image_ = value.toInt();
+        emitDataChanged();
+        return;
+      case kSelectedImageRole:
+        selectedImage_ = value.toInt();
+        emitDataChanged();
+        return;
+      case kItemDataRole:
+        data_ = static_cast<DWORD_PTR>(value.toULongLong());
+        return;
+      case Qt::DecorationRole:
+        // The icon follows the images; it is not set on its own.
+        return;
+      default:
+        break;
+    }
+  }
+  QTreeWidgetItem::setData(column, role, value);
 }
 
 void TreeWidget::setLineStyle(bool hasLines, bool hasButtons, bool linesAtRoot) {

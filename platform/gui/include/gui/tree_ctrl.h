@@ -28,6 +28,10 @@ class TreeCtrl : public Control {
   // Inserts an entry under `parent` (nullptr: at the top level).
   TreeItem InsertItem(const QString& text, int image, int selectedImage, TreeItem parent = nullptr,
                       Position position = Position::Last);
+  // The same with the entry's item data set before the entry joins the
+  // tree, which spares the control a change notice per entry when many are
+  // inserted.
+  TreeItem InsertItem(const QString& text, int image, int selectedImage, TreeItem parent, DWORD_PTR data);
   TreeItem InsertItemAfter(const QString& text, int image, int selectedImage, TreeItem parent, TreeItem after);
   bool DeleteItem(TreeItem item);  // with its sub-tree
   bool DeleteAllItems();
