@@ -1,12 +1,12 @@
 #include "workspace/add_all_items.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "format/enum_strings.h"
+#include "format/wide_text.h"
 #include "result/result_code_text.h"
 #include "session/server_session.h"
-#include "session/to_wide_text.h"
 #include "workspace/group_view.h"
 #include "workspace/task_memory.h"
 #include "workspace/tick_clock.h"
@@ -19,48 +19,78 @@ std::string durationLine(const char* call, DWORD milliseconds) {
   return std::string("Duration of ") + call + " : " + std::to_string(milliseconds) + " ms";
 }
 
-std::vector<std::string> browseFlat(IOPCBrowseServerAddressSpace* browse, const CServerSession& session,
-                                    FunctionResult& result, bool& browsed, DWORD& browseTime) {
+// The IDs as the server sent them. They are passed back to the server as
+// they came, so they are not turned into 8-bit text and back; only the IDs
+// that the server rejects are converted, for their result lines.
+class ItemIds {
+ public:
+  explicit ItemIds(const CServerSession& session) : session_(session) {}
+  ~ItemIds() {
+    for (LPOLESTR id : ids_) FreeTaskMemory(session_, id);
+  }
+  ItemIds(const ItemIds&) = delete;
+  ItemIds& operator=(const ItemIds&) = delete;
+
+  // Reads the enumerator to its end, ten IDs at a time, as the client reads
+  // every string list. An enumerator that cannot be reset gives none.
+  void read(IEnumString* enumerator) {
+    if (enumerator->Reset() != S_OK) return;
+    for (;;) {
+      LPOLESTR batch[kIdsPerCall] = {};
+      ULONG fetched = 0;
+      const HRESULT hr = enumerator->Next(kIdsPerCall, batch, &fetched);
+      // A failed call hands out nothing; a server that claims more strings
+      // than were asked for is held to the size of the batch.
+      if (FAILED(hr)) fetched = 0;
+      fetched = std::min(fetched, kIdsPerCall);
+      ids_.insert(ids_.end(), batch, batch + fetched);
+      // S_OK with nothing fetched would repeat forever.
+      if (hr != S_OK || fetched == 0) break;
+    }
+  }
+
+  const std::vector<LPOLESTR>& ids() const { return ids_; }
+
+ private:
+  static constexpr ULONG kIdsPerCall = 10;
+  const CServerSession& session_;
+  std::vector<LPOLESTR> ids_;
+};
+
+// Browses the flat address space into `ids`; false when the call failed.
+bool browseFlat(IOPCBrowseServerAddressSpace* browse, const CServerSession& session, FunctionResult& result,
+                ItemIds& ids, DWORD& browseTime) {
   result.functionName = "IOPCBrowseServerAddressSpace::BrowseOPCItemIDs";
   IEnumString* enumerator = nullptr;
   const DWORD start = ReadTickCount();
   const HRESULT hr = browse->BrowseOPCItemIDs(OPC_FLAT, u"", VT_EMPTY, 0, &enumerator);
   browseTime = ElapsedTicks(start, ReadTickCount());
   result.returnCode = ResultCodeText(hr, &session);
-  browsed = SUCCEEDED(hr);
-  if (!browsed) {
-    if (enumerator != nullptr) enumerator->Release();
-    return {};
-  }
   // A successful browse without an enumerator found nothing.
-  if (enumerator == nullptr) return {};
-  std::vector<std::string> ids = EnumStringsToList(enumerator, session);
-  enumerator->Release();
-  return ids;
+  if (SUCCEEDED(hr) && enumerator != nullptr) ids.read(enumerator);
+  if (enumerator != nullptr) enumerator->Release();
+  return SUCCEEDED(hr);
 }
 
 }  // namespace
 
 bool AddAllItems(IOPCBrowseServerAddressSpace* browse, IOPCItemMgt* itemMgt, const CServerSession& session,
                  FunctionResult& result) {
-  bool browsed = false;
+  ItemIds browsed(session);
   DWORD browseTime = 0;
-  const std::vector<std::string> ids = browseFlat(browse, session, result, browsed, browseTime);
-  if (!browsed) return false;
+  if (!browseFlat(browse, session, result, browsed, browseTime)) return false;
+  const std::vector<LPOLESTR>& ids = browsed.ids();
   if (ids.empty()) {
     result.lines.emplace_back("There are no Items defined.");
     return false;
   }
 
   result.functionName = "IOPCItemMgt::AddItems";
-  std::vector<std::u16string> wideIds(ids.size());
   std::vector<OPCITEMDEF> definitions(ids.size());
   for (size_t i = 0; i < ids.size(); ++i) {
-    // The IDs came from the server as wide text, so they convert back.
-    ToWideText(ids[i].c_str(), wideIds[i]);
     OPCITEMDEF& definition = definitions[i];
     definition.szAccessPath = const_cast<LPWSTR>(u"");
-    definition.szItemID = wideIds[i].data();
+    definition.szItemID = ids[i];
     definition.bActive = TRUE;
     definition.hClient = static_cast<OPCHANDLE>(i);
     definition.dwBlobSize = 0;
@@ -76,7 +106,6 @@ bool AddAllItems(IOPCBrowseServerAddressSpace* browse, IOPCItemMgt* itemMgt, con
   const HRESULT hr = itemMgt->AddItems(count, definitions.data(), &results, &errors);
   const DWORD addTime = ElapsedTicks(start, ReadTickCount());
   definitions.clear();
-  wideIds.clear();
   result.returnCode = ResultCodeText(hr, &session);
 
   if (hr == S_OK) {
@@ -86,7 +115,9 @@ bool AddAllItems(IOPCBrowseServerAddressSpace* browse, IOPCItemMgt* itemMgt, con
   } else if (hr == S_FALSE) {
     result.lines.emplace_back("Cannot add the following items :");
     for (DWORD i = 0; errors != nullptr && i < count; ++i) {
-      if (FAILED(errors[i])) result.lines.push_back(ids[i] + "   (" + ResultCodeText(errors[i], &session) + ")");
+      if (FAILED(errors[i])) {
+        result.lines.push_back(format::WideToText(ids[i]) + "   (" + ResultCodeText(errors[i], &session) + ")");
+      }
     }
   }
 

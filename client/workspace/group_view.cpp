@@ -218,13 +218,12 @@ void CGroupView::FillItemNodes(GroupNode* node, gui::TreeItem groupEntry) {
       continue;
     }
     const int image = ItemImage(record->dwAccessRights);
-    gui::TreeItem entry = tree.InsertItem(toQString(format::WideToText(record->szItemID)), image, image, groupEntry);
-    if (entry != nullptr) {
-      tree.SetItemData(entry, reinterpret_cast<DWORD_PTR>(record));
-    } else {
-      // Without an entry nothing would own the record.
-      FreeItemNode(record, *session_);
-    }
+    // The entry is made with its record attached: a group may hold many
+    // thousands of items, and attaching afterwards costs a change notice each.
+    const QString text = QString::fromUtf16(record->szItemID != nullptr ? record->szItemID : u"");
+    gui::TreeItem entry = tree.InsertItem(text, image, image, groupEntry, reinterpret_cast<DWORD_PTR>(record));
+    // Without an entry nothing would own the record.
+    if (entry == nullptr) FreeItemNode(record, *session_);
   } while (hr == S_OK);
 }
 
@@ -234,17 +233,24 @@ void CGroupView::ClearGroupTree() {
   if (root == nullptr) return;
   // Children are walked by index: looking up an entry's next sibling costs a
   // search through its parent, which a group of many items cannot afford.
+  // The item records are freed after the entries are gone: freeing the many
+  // small records first would leave the heap to sort them all again when the
+  // tree lets go of its large blocks. The list keeps its room from one
+  // refresh to the next for the same reason.
+  std::vector<ItemNode*>& items = itemsToFree_;
+  items.clear();
   for (int g = 0; g < root->childCount(); ++g) {
     gui::TreeItem group = root->child(g);
     FreeGroupNode(reinterpret_cast<GroupNode*>(tree.GetItemData(group)));
     tree.SetItemData(group, 0);
     if (session_ == nullptr) continue;
     for (int i = 0; i < group->childCount(); ++i) {
-      gui::TreeItem item = group->child(i);
-      FreeItemNode(reinterpret_cast<ItemNode*>(tree.GetItemData(item)), *session_);
+      if (auto* item = reinterpret_cast<ItemNode*>(tree.GetItemData(group->child(i)))) items.push_back(item);
     }
   }
   tree.DeleteAllItems();
+  for (ItemNode* item : items) FreeItemNode(item, *session_);
+  items.clear();
 }
 
 // ---- right click and pop-ups --------------------------------------------------------------

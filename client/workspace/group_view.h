@@ -142,4 +142,6 @@ class CGroupView : public gui::TreeView {
   CGroupView* otherPane_ = nullptr;
   std::function<void(const std::string&)> itemPropertiesHandler_;
   FunctionResult functionResult_;
+  // The item records of the entries being cleared (ClearGroupTree).
+  std::vector<ItemNode*> itemsToFree_;
 };
