@@ -1,6 +1,8 @@
 // IObjectExporter: where an exporter is reached, and the pings that keep
 // its objects alive.
 
+#include <bit>
+
 #include "service_common.h"
 
 namespace dcom {
@@ -76,6 +78,22 @@ class ResolverHandler : public rpc::InterfaceHandler {
 
 std::shared_ptr<rpc::InterfaceHandler> makeResolverHandler(std::shared_ptr<Exporter> exporter, ServiceOptions options) {
   return std::make_shared<ResolverHandler>(std::move(exporter), std::move(options));
+}
+
+// COM keeps the first three fields of a GUID in the host's order, which is
+// the wire's little-endian order on every platform this runs on.
+static_assert(std::endian::native == std::endian::little, "GUIDs are copied as they travel");
+
+rpc::Uuid toUuid(const GUID& guid) {
+  rpc::Uuid uuid;
+  std::memcpy(uuid.bytes.data(), &guid, sizeof guid);
+  return uuid;
+}
+
+GUID toGuid(const rpc::Uuid& uuid) {
+  GUID guid;
+  std::memcpy(&guid, uuid.bytes.data(), sizeof guid);
+  return guid;
 }
 
 std::string callerOf(const rpc::CallContext& context) {

@@ -12,18 +12,8 @@
 
 namespace dcom::service {
 
-// A UUID as the runtime carries it (wire order) and as COM holds it; the
-// first three fields are little-endian in both on this platform.
-inline GUID guidOf(const rpc::Uuid& uuid) {
-  GUID guid;
-  std::memcpy(&guid, uuid.bytes.data(), sizeof guid);
-  return guid;
-}
-inline rpc::Uuid uuidOf(const GUID& guid) {
-  rpc::Uuid uuid;
-  std::memcpy(uuid.bytes.data(), &guid, sizeof guid);
-  return uuid;
-}
+inline GUID guidOf(const rpc::Uuid& uuid) { return toGuid(uuid); }
+inline rpc::Uuid uuidOf(const GUID& guid) { return toUuid(guid); }
 
 // The address the caller reached first (a client connects to what it
 // knows), then the others.

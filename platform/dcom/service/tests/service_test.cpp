@@ -22,11 +22,7 @@ using testing::readCapture;
 
 // The class both captured clients activate.
 DEFINE_GUID(kClsidSample, 0x4E2A1B7C, 0x0000, 0x4000, 0x80, 0x00, 0x00, 0xC0, 0xFF, 0xEE, 0x00, 0x01);
-rpc::Uuid uuidOf(const GUID& guid) {
-  rpc::Uuid uuid;
-  std::memcpy(uuid.bytes.data(), &guid, sizeof guid);
-  return uuid;
-}
+rpc::Uuid uuidOf(const GUID& guid) { return toUuid(guid); }
 
 constexpr HRESULT kRegdbEClassNotReg = static_cast<HRESULT>(0x80040154);
 
@@ -73,6 +69,29 @@ class ServiceTest : public ::testing::Test {
 };
 
 const DualStringArray kExporterBindings = bindingsFor({"127.0.0.1"}, 4000);
+
+// The interfaces are registered under the UUIDs the clients bind to.
+TEST(ServiceIds, InterfaceUuidsAsClientsBindThem) {
+  struct Case {
+    GUID iid;
+    const char* text;
+  };
+  const Case cases[] = {
+      {kIidIObjectExporter, "99fcfec4-5260-101b-bbcb-00aa0021347a"},
+      {kIidIRemoteScmActivator, "000001a0-0000-0000-c000-000000000046"},
+      {kIidIActivation, "4d9f4ab8-7d1c-11cf-861e-0020af6e7c57"},
+      {kIidIRemUnknown2, "00000143-0000-0000-c000-000000000046"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(toUuid(c.iid), rpc::Uuid::parse(c.text)) << c.text;
+    EXPECT_EQ(toGuid(toUuid(c.iid)), c.iid) << c.text;
+  }
+  // The captured bind names IRemoteSCMActivator at offset 32 of the PDU.
+  auto bind = readCapture("impacket-remotecreateinstance-none.hex").pdus[0].bytes;
+  rpc::Uuid bound;
+  std::copy(bind.begin() + 32, bind.begin() + 48, bound.bytes.begin());
+  EXPECT_EQ(bound, toUuid(kIidIRemoteScmActivator));
+}
 
 TEST_F(ServiceTest, CapturedRemoteCreateInstanceIsAnswered) {
   auto request = readCapture("impacket-remotecreateinstance-none.hex").ofType(0)[0];

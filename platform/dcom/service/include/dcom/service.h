@@ -12,6 +12,7 @@
 
 #include "dcom/exporter.h"
 #include "rpc/call.h"
+#include "rpc/uuid.h"
 
 namespace rpc {
 class Server;
@@ -52,6 +53,10 @@ struct ServiceOptions {
   std::vector<std::string> extraAddresses;
   ObjectStubs stubs;
 };
+
+// Identifiers between the runtime's form (wire order) and COM's.
+rpc::Uuid toUuid(const GUID& guid);
+GUID toGuid(const rpc::Uuid& uuid);
 
 // The owner of objects and ping sets a caller creates: "domain\user" as the
 // client authenticated, or "" for an unauthenticated caller.
