@@ -250,6 +250,23 @@ TEST_F(AdviseDataTest, PreconditionsStopTheCommandWithTheirReason) {
   }
 }
 
+TEST_F(AdviseDataTest, AGroupWithoutAnInterfaceItNeedsSaysWhich) {
+  struct Case {
+    const char* progId;
+    const char* message;
+  };
+  for (const Case& c : {Case{"Pelkor.DataSample.LimitedGroups", "Interface not supported : IOPCAsyncIO\n"},
+                        Case{"Pelkor.DataSample.StatelessGroups", "Interface not supported : IOPCGroupStateMgt\n"}}) {
+    SCOPED_TRACE(c.progId);
+    startConnected(c.progId);
+    addGroup("G", {"Static.I4"});
+    choose(privatePane(), "Static.I4", "Advise Data", [&] { modalScript().expectMessageBox(gui::IDOK, c.message); });
+    EXPECT_EQ(resultPane(), ResultPane{});
+    TearDown();
+    SetUp();
+  }
+}
+
 TEST_F(AdviseDataTest, AFailedOpeningShowsWhyClosesAndSetsTheHandleBack) {
   struct Case {
     const char* progId;
