@@ -93,6 +93,7 @@ bool CMainWindow::OnCreateClient() {
   privateGroups_->SetScope(CGroupView::kPrivateScope, resultView_, &session_);
   publicGroups_->SetOtherPane(privateGroups_);
   privateGroups_->SetOtherPane(publicGroups_);
+  mapItemPropertiesListing();
   SetActiveView(publicGroups_);
   return true;
 }

@@ -66,6 +66,7 @@ class CMainWindow : public gui::FrameWindow {
   // The server-level commands of the interface pop-ups
   // (main_window_commands.cpp).
   void mapServerCommands();
+  void mapItemPropertiesListing();
 
   // Enabling (main_window.cpp).
   void OnUpdateConnect(gui::CmdUI* ui);

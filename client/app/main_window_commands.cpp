@@ -18,6 +18,19 @@ void CMainWindow::mapServerCommands() {
   }
 }
 
+void CMainWindow::mapItemPropertiesListing() {
+  // "Get Properties" of either pane's item pop-up lists into this window's
+  // record, as the menu command does.
+  for (CGroupView* pane : {publicGroups_, privateGroups_}) {
+    pane->SetItemPropertiesHandler([this](const std::u16string& itemId) {
+      ServerCommandContext context{this, session_, functionResult_,
+                                   [this](FunctionResult& result) { resultView_->ShowResult(result); },
+                                   [this](int scope) { RefreshGroupPane(scope); }};
+      commands::ListItemProperties(context, itemId);
+    });
+  }
+}
+
 void CMainWindow::RefreshGroupPane(int scope) {
   CGroupView* pane = scope == CGroupView::kPublicScope ? publicGroups_ : privateGroups_;
   if (pane != nullptr) pane->RefreshGroupTree();

@@ -82,13 +82,16 @@ void QueryAvailableProperties(ServerCommandContext& context) {
 }
 
 void GetItemProperties(ServerCommandContext& context) {
+  if (itemProperties(context) == nullptr) return;
+  std::u16string itemId;
+  if (!AskItemId(context, "IOPCItemProperties::GetItemProperties", itemId)) return;
+  ListItemProperties(context, itemId);
+}
+
+void ListItemProperties(ServerCommandContext& context, std::u16string itemId) {
   IOPCItemProperties* server = itemProperties(context);
   if (server == nullptr) return;
-  const char* functionName = "IOPCItemProperties::GetItemProperties";
-  std::u16string itemId;
-  if (!AskItemId(context, functionName, itemId)) return;
-
-  context.result.functionName = functionName;
+  context.result.functionName = "IOPCItemProperties::GetItemProperties";
   AvailableProperties properties;
   HRESULT hr = properties.Query(server, itemId);
   if (FAILED(hr)) {

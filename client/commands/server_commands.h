@@ -8,6 +8,7 @@
 // item_properties_commands.cpp.
 
 #include <span>
+#include <string>
 
 #include "commands/command_context.h"
 #include "win/types.h"
@@ -53,6 +54,9 @@ void SetClientName(ServerCommandContext& context);
 // IOPCItemProperties
 void QueryAvailableProperties(ServerCommandContext& context);
 void GetItemProperties(ServerCommandContext& context);
+// The property listing of GetItemProperties for an item the caller names
+// (the group panes' "Get Properties"), without asking for the ID.
+void ListItemProperties(ServerCommandContext& context, std::u16string itemId);
 void LookupItemIDs(ServerCommandContext& context);
 
 }  // namespace commands

@@ -55,7 +55,7 @@ class CGroupView : public gui::TreeView {
   void SetOtherPane(CGroupView* otherPane) { otherPane_ = otherPane; }
   // Lists the properties of an item ("Get Properties" of the item pop-up);
   // the main window supplies it with its item-property listing.
-  void SetItemPropertiesHandler(std::function<void(const std::string& itemId)> handler) {
+  void SetItemPropertiesHandler(std::function<void(const std::u16string& itemId)> handler) {
     itemPropertiesHandler_ = std::move(handler);
   }
   int scope() const { return scope_; }
@@ -140,7 +140,7 @@ class CGroupView : public gui::TreeView {
   CFunctionResultView* resultView_ = nullptr;
   CServerSession* session_ = nullptr;
   CGroupView* otherPane_ = nullptr;
-  std::function<void(const std::string&)> itemPropertiesHandler_;
+  std::function<void(const std::u16string&)> itemPropertiesHandler_;
   FunctionResult functionResult_;
   // The item records of the entries being cleared (ClearGroupTree).
   std::vector<ItemNode*> itemsToFree_;

@@ -149,5 +149,5 @@ void CGroupView::OnGetProperties() {
     return;
   }
   // The listing shows its outcome in the main window's record, not the pane's.
-  if (itemPropertiesHandler_) itemPropertiesHandler_(itemId(item));
+  if (itemPropertiesHandler_) itemPropertiesHandler_(item->szItemID != nullptr ? item->szItemID : u"");
 }

@@ -100,13 +100,15 @@ TEST_F(ItemCommandsTest, RemoveItemRemovesItOrSaysWhyNot) {
   EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  G#1", "    Static.R8#4"}));
 }
 
-TEST_F(ItemCommandsTest, GetPropertiesHandsTheItemIdToTheListing) {
+TEST_F(ItemCommandsTest, GetPropertiesListsTheItemsPropertiesInTheMainWindowsRecord) {
   startConnected();
-  std::string listed;
-  privatePane()->SetItemPropertiesHandler([&](const std::string& id) { listed = id; });
   addGroup("G", {"Analog.Pressure"});
   choose(privatePane(), "Analog.Pressure", "Get Properties");
-  EXPECT_EQ(listed, "Analog.Pressure");
+  const ResultPane pane = resultPane();
+  EXPECT_EQ(pane.function, "IOPCItemProperties::GetItemProperties");
+  EXPECT_EQ(pane.returnCode, "S_OK");
+  EXPECT_FALSE(pane.lines.isEmpty());
+  EXPECT_TRUE(frame->functionResult().lines.empty());  // shown and emptied
 
   gui::testing::triggerAction(*frame, ID_DISCONNECT);
   connect(answer("Pelkor.DataSample.Minimal"));
