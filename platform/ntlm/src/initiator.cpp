@@ -45,7 +45,7 @@ Initiator::Initiator(InitiatorSettings settings) : settings_(std::move(settings)
 std::vector<uint8_t> Initiator::negotiate() {
   negotiateToken_ = {'N', 'T', 'L', 'M', 'S', 'S', 'P', 0, 1, 0, 0, 0};
   negotiateToken_.resize(40, 0);
-  put32(negotiateToken_, 12, kRequested);
+  put32(negotiateToken_, 12, kRequested & ~settings_.withoutFlags);
   std::memcpy(negotiateToken_.data() + 32, kVersion.data(), 8);
   return negotiateToken_;
 }
@@ -55,7 +55,7 @@ std::optional<std::vector<uint8_t>> Initiator::authenticate(std::span<const uint
   if (!challenge) return std::nullopt;
   auto pairs = parseAvPairs(challenge->targetInfo);
   if (!pairs) return std::nullopt;
-  flags_ = challenge->flags & kRequested;
+  flags_ = challenge->flags & kRequested & ~settings_.withoutFlags;
 
   std::vector<uint8_t> timestamp(8, 0);
   bool flagsPresent = false;

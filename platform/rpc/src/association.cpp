@@ -268,6 +268,9 @@ Association::Step Association::onBind(const Pdu& pdu, std::span<const uint8_t>) 
   header.type = isBind ? PduType::BindAck : PduType::AlterContextResponse;
   header.versionMinor = pdu.header.versionMinor;
   if (multiplexed_) header.flags |= pfc::kConcurrentMultiplex;
+  // Signatures always cover the header, which is what a client asking for
+  // header signing wants to hear.
+  if (pdu.header.flags & pfc::kSupportHeaderSign) header.flags |= pfc::kSupportHeaderSign;
   header.callId = pdu.header.callId;
   BindAckBody ack;
   ack.maxXmitFrag = maxXmit_;
@@ -312,6 +315,12 @@ Association::Step Association::onAuth3(const Pdu& pdu) {
     context.state = AuthContext::State::Failed;
     log("authentication of " + result.domain + "\\" + result.user + " failed: level " + toString(context.level) +
         " without the NTLM flags it needs");
+    return step;
+  }
+  // Signing and sealing keys below 128 bits are not worth their name.
+  if (context.level >= AuthLevel::PacketIntegrity && !(result.flags & ntlm::flags::k128)) {
+    context.state = AuthContext::State::Failed;
+    log("authentication of " + result.domain + "\\" + result.user + " failed: keys below 128 bits");
     return step;
   }
   context.session = std::make_unique<ntlm::Session>(result.exportedSessionKey, result.flags);

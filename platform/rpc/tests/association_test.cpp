@@ -196,8 +196,8 @@ struct Session {
   Association association;
   bool closed = false;
 
-  Session(Fixture& f, AuthLevel level, std::string password = "Secret123!")
-      : fixture(f), client(level, u"opcuser", password), association(f.environment, connectionOn(135)) {
+  Session(Fixture& f, AuthLevel level, std::string password = "Secret123!", uint32_t withoutFlags = 0)
+      : fixture(f), client(level, u"opcuser", password, withoutFlags), association(f.environment, connectionOn(135)) {
     auto sent = fixture.feed(association, {client.bind({context(0, kExporter)})});
     EXPECT_TRUE(client.bindAck(sent.at(0)));
     if (client.authenticated()) {
@@ -220,26 +220,32 @@ TEST(Association, RefusesCallsItMustRefuse) {
     const char* what;
     AuthLevel level;
     const char* password;
+    uint32_t withoutFlags;                               // NTLM flags the client leaves out
     std::function<void(std::vector<uint8_t>&)> alter;  // applied to the request
     uint16_t contextId;
     uint32_t status;
     bool closes;
   };
   const std::vector<Case> cases = {
-      {"no authentication", AuthLevel::None, "Secret123!", {}, 0, kFaultAccessDenied, false},
-      {"level below the minimum", AuthLevel::Connect, "Secret123!", {}, 0, kFaultAccessDenied, false},
-      {"wrong password", AuthLevel::PacketIntegrity, "wrong", {}, 0, kFaultAccessDenied, false},
-      {"altered stub", AuthLevel::PacketIntegrity, "Secret123!", [](std::vector<uint8_t>& b) { b[24] ^= 1; }, 0,
+      {"no authentication", AuthLevel::None, "Secret123!", 0, {}, 0, kFaultAccessDenied, false},
+      {"level below the minimum", AuthLevel::Connect, "Secret123!", 0, {}, 0, kFaultAccessDenied, false},
+      {"wrong password", AuthLevel::PacketIntegrity, "wrong", 0, {}, 0, kFaultAccessDenied, false},
+      {"altered stub", AuthLevel::PacketIntegrity, "Secret123!", 0, [](std::vector<uint8_t>& b) { b[24] ^= 1; }, 0,
        kFaultAccessDenied, true},
-      {"altered sealed stub", AuthLevel::PacketPrivacy, "Secret123!", [](std::vector<uint8_t>& b) { b[25] ^= 1; }, 0,
+      {"altered sealed stub", AuthLevel::PacketPrivacy, "Secret123!", 0, [](std::vector<uint8_t>& b) { b[25] ^= 1; }, 0,
        kFaultAccessDenied, true},
-      {"altered header", AuthLevel::PacketPrivacy, "Secret123!", [](std::vector<uint8_t>& b) { b[22] ^= 1; }, 0,
+      {"altered header", AuthLevel::PacketPrivacy, "Secret123!", 0, [](std::vector<uint8_t>& b) { b[22] ^= 1; }, 0,
        kFaultAccessDenied, true},
-      {"unbound presentation context", AuthLevel::PacketIntegrity, "Secret123!", {}, 3, kFaultUnknownInterface, false},
+      {"unbound presentation context", AuthLevel::PacketIntegrity, "Secret123!", 0, {}, 3, kFaultUnknownInterface,
+       false},
+      {"keys below 128 bits", AuthLevel::PacketPrivacy, "Secret123!", ntlm::flags::k128, {}, 0, kFaultAccessDenied,
+       false},
+      {"privacy without sealing", AuthLevel::PacketPrivacy, "Secret123!", ntlm::flags::kSeal, {}, 0,
+       kFaultAccessDenied, false},
   };
   for (const auto& c : cases) {
     Fixture fixture;
-    Session session(fixture, c.level, c.password);
+    Session session(fixture, c.level, c.password, c.withoutFlags);
     std::vector<uint8_t> stub(20, 0x11);
     auto fragments = session.client.request(2, c.contextId, 9, stub);
     if (c.alter) c.alter(fragments[0]);

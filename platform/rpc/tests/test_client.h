@@ -17,9 +17,11 @@ namespace rpc::testing {
 
 class TestClient {
 public:
-  TestClient(AuthLevel level, std::u16string user = u"opcuser", std::string password = "Secret123!")
+  TestClient(AuthLevel level, std::u16string user = u"opcuser", std::string password = "Secret123!",
+             uint32_t withoutFlags = 0)
       : level_(level) {
     ntlm::InitiatorSettings settings;
+    settings.withoutFlags = withoutFlags;
     settings.user = std::move(user);
     settings.domain = u"TESTDOM";
     settings.ntHash = ntlm::ntHash(password);

@@ -21,6 +21,9 @@ struct InitiatorSettings {
   std::u16string workstation;
   Digest ntHash{};
   bool sendMic = true;
+  // Flags left out of the request, for a client that wants less (no
+  // sealing, shorter keys).
+  uint32_t withoutFlags = 0;
   // Sources of the client challenge and the random session key, replaceable
   // in tests.
   std::function<std::array<uint8_t, 8>()> clientChallenge;
