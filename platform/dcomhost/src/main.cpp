@@ -26,8 +26,10 @@ std::mutex logMutex;  // one line at a time on the standard error output
 
 void logLine(std::string_view line) {
   std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  gmtime_r(&now, &parts);  // log lines come from many threads
   char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &parts);
   std::lock_guard lock(logMutex);
   std::cerr << stamp << " dcomhost: " << line << std::endl;
 }

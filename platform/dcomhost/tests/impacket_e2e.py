@@ -7,8 +7,13 @@ a host is started with the case's minimum level; the client then resolves,
 pings, activates the sample server, asks for IOPCServer and releases it, or
 is refused.
 
-usage: impacket_e2e.py DCOMHOST NTLMUSER REGISTRY
+usage: impacket_e2e.py DCOMHOST NTLMUSER REGISTRY [concurrent]
+
+With "concurrent", several client processes run the whole flow at once
+against one host instead (the host built with ThreadSanitizer reports
+races through its exit status).
 """
+import multiprocessing
 import os
 import subprocess
 import sys
@@ -98,12 +103,46 @@ def start_host(dcomhost, users, registry, minimum, log):
     raise RuntimeError('dcomhost did not start')
 
 
+def client_process(rounds):
+    try:
+        for level in [CONNECT, INTEGRITY, PRIVACY][:rounds]:
+            full_flow(level)
+        return None
+    except Exception as error:
+        return '%s: %s' % (type(error).__name__, error)
+
+
+def run_concurrent(dcomhost, users, registry, scratch):
+    log_path = os.path.join(scratch, 'host.log')
+    with open(log_path, 'w') as log:
+        host = start_host(dcomhost, users, registry, 'connect', log)
+        try:
+            with multiprocessing.Pool(4) as pool:
+                outcomes = pool.map(client_process, [3] * 6)
+        finally:
+            host.terminate()
+            status = host.wait(timeout=60)
+    errors = [outcome for outcome in outcomes if outcome]
+    for error in errors:
+        print('FAIL client: %s' % error)
+    if status != 0:
+        print('FAIL host exited with %d' % status)
+    if errors or status != 0:
+        with open(log_path) as log:
+            print(log.read())
+        return 1
+    print('PASS %d clients at once' % len(outcomes))
+    return 0
+
+
 def main():
     dcomhost, ntlmuser, registry = sys.argv[1:4]
     failures = 0
     with tempfile.TemporaryDirectory() as scratch:
         users = os.path.join(scratch, 'users')
         subprocess.run([ntlmuser, users, 'add', 'opcuser', 'TESTDOM'], input=PASSWORD + '\n', text=True, check=True)
+        if sys.argv[4:] == ['concurrent']:
+            return run_concurrent(dcomhost, users, registry, scratch)
         for minimum, name, action, expected in CASES:
             log_path = os.path.join(scratch, 'host.log')
             with open(log_path, 'w') as log:
