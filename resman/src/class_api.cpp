@@ -40,6 +40,7 @@ ResourceClass* makeClass(RsmFreeFunction freeFunction, uint32_t entryCount, uint
   }
   cls->freeFunction = freeFunction;
   cls->capacity = entryCount;
+  cls->blockCount = 1;
   cls->cursorBlock = &cls->firstBlock;
   cls->firstBlock.ownerClass = cls;
   cls->firstBlock.entryCount = entryCount;
@@ -49,6 +50,7 @@ ResourceClass* makeClass(RsmFreeFunction freeFunction, uint32_t entryCount, uint
 
 // Releases a class that is no longer reachable through the index.
 void destroyClass(ResourceClass* cls) {
+  releaseLookup(cls->lookup);
   hostfn::sysSemDelete(cls->semScan);
   hostfn::sysSemDelete(cls->semState);
   for (ResourceBlock* block = cls->firstBlock.nextBlock; block != nullptr;) {
@@ -104,6 +106,8 @@ uintptr_t RSM_ClassCreateFkt(RsmFreeFunction freeFunction, uint32_t entriesPerBl
     state.classList = cls;
     ++state.classCount;
   }
+  // A first block beyond the threshold gets its lookup at once.
+  ensureLookup(ClassRef{cls, cls->serial});
   writeResult(result, RSM_RESULT_OK);
   return reinterpret_cast<uintptr_t>(cls);
 }

@@ -61,7 +61,7 @@ bool isCandidate(const ResourceEntry* entry) {
 
 // Frees the parentless objects of one class. `next` receives the class that
 // followed it in the list when the walk began.
-ClassOutcome freeClassObjects(const ClassRef& ref, ClassRef* next, Pass& pass) {
+ClassOutcome walkClassObjects(const ClassRef& ref, ClassRef* next, Pass& pass) {
   Registry& state = registry();
   SharedIndexHold index(state.indexLock);
   if (!isLive(ref)) return ClassOutcome::Gone;
@@ -124,6 +124,15 @@ ClassOutcome freeClassObjects(const ClassRef& ref, ClassRef* next, Pass& pass) {
   }
   if (!flagCleared) clearFlag();
   return ClassOutcome::Done;
+}
+
+// Freeing unregisters objects all over the class, one at a time; a large
+// class's lookup would follow each of them to a random place in its table.
+// The class does without it from here on and gets a new one, built in one
+// pass over its blocks, when it grows or a registration has to walk far.
+ClassOutcome freeClassObjects(const ClassRef& ref, ClassRef* next, Pass& pass) {
+  dropLookup(ref);
+  return walkClassObjects(ref, next, pass);
 }
 
 ClassRef newestClassLocked() {

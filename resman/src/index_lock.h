@@ -123,6 +123,7 @@ class SharedIndexHold {
   SharedIndexHold& operator=(const SharedIndexHold&) = delete;
 
   void unlock() {
+    if (!held_) return;
     lock_.unlockShared(slot_);
     held_ = false;
   }

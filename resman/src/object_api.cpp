@@ -32,7 +32,8 @@ uint32_t growthFor(uint32_t capacity) { return capacity <= 100 ? capacity : 50; 
 uint16_t grow(const ClassRef& ref, uint32_t capacitySeen, Placement placement, uintptr_t resource,
               uintptr_t* placed) {
   uint32_t count = growthFor(capacitySeen);
-  size_t size = sizeof(ResourceBlock) + size_t{count} * sizeof(ResourceEntry);
+  // The free bits of the class's lookup follow the entries.
+  size_t size = sizeof(ResourceBlock) + size_t{count} * sizeof(ResourceEntry) + kAddedBlockBitBytes;
   void* memory = hostfn::allocate(size);
   if (memory == nullptr) return RSM_RESULT_NO_MEMORY;
   auto* block = new (memory) ResourceBlock{};
@@ -50,17 +51,29 @@ uint16_t grow(const ClassRef& ref, uint32_t capacitySeen, Placement placement, u
   ResourceClass* cls = ref.cls;
   block->ownerClass = cls;
   state.index.insert(block);
-  SemaphoreHold scan(cls->semScan);
-  SemaphoreHold hold(cls->semState);
-  block->nextBlock = cls->firstBlock.nextBlock;
-  cls->firstBlock.nextBlock = block;
-  cls->capacity += count;
-  cls->cursorBlock = block;
-  cls->cursorIndex = 0;
-  if (placement == Placement::NoCheck) {
-    claimEntry(cls, block, block->entries(), resource);
-    *placed = reinterpret_cast<uintptr_t>(block->entries());
+  ClassLookup* outgrown = nullptr;
+  {
+    SemaphoreHold scan(cls->semScan);
+    SemaphoreHold hold(cls->semState);
+    block->nextBlock = cls->firstBlock.nextBlock;
+    cls->firstBlock.nextBlock = block;
+    block->slot = cls->blockCount++;
+    cls->capacity += count;
+    cls->cursorBlock = block;
+    cls->cursorIndex = 0;
+    // A lookup too small for the grown class is dropped; the caller builds
+    // a larger one.
+    if (cls->lookup != nullptr && !lookupAddBlock(cls->lookup, cls, block)) {
+      outgrown = cls->lookup;
+      cls->lookup = nullptr;
+    }
+    if (placement == Placement::NoCheck) {
+      claimEntry(cls, block, block->entries(), resource);
+      *placed = reinterpret_cast<uintptr_t>(block->entries());
+    }
   }
+  index.unlock();
+  releaseLookup(outgrown);
   return RSM_RESULT_OK;
 }
 
@@ -71,7 +84,10 @@ ResourceBlock* nextInRing(ResourceClass* cls, ResourceBlock* block) {
 // The slot search of RSM_Register, from the cursor around the ring of blocks.
 // Needs indexLock shared, semScan and semState: an entry is found and claimed
 // in one step, so no other registration can take it in between.
-inline uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
+// A walk longer than this in a class without a lookup asks for one.
+constexpr uint32_t kLongWalk = 64;
+
+inline uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource, bool* wantsLookup) {
   ResourceBlock* block = cls->cursorBlock;
   uint32_t index = cls->cursorIndex;
   // Most searches end at once, on the free entry under the cursor.
@@ -83,8 +99,10 @@ inline uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
       return reinterpret_cast<uintptr_t>(entry);
     }
   }
+  if (cls->lookup != nullptr) return lookupSearchAndPlace(cls->lookup, cls, resource);
   uintptr_t found = 0;
-  for (uint32_t visited = 0; visited < cls->capacity && found == 0; ++visited) {
+  uint32_t visited = 0;
+  for (; visited < cls->capacity && found == 0; ++visited) {
     if (index >= block->entryCount) {
       block = nextInRing(cls, block);
       index = 0;
@@ -104,6 +122,7 @@ inline uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
   }
   cls->cursorBlock = block;
   cls->cursorIndex = index;
+  if (visited > kLongWalk && cls->capacity > kLookupThreshold) *wantsLookup = true;
   return found;
 }
 
@@ -111,7 +130,7 @@ inline uintptr_t searchAndPlace(ResourceClass* cls, uintptr_t resource) {
 // block's entry at the position of its use count if that entry is free, else
 // the first free entry along the chain. Needs semState; registered < capacity
 // guarantees a free entry.
-uintptr_t placeWithoutSearch(ResourceClass* cls, uintptr_t resource) {
+uintptr_t placeWithoutSearch(ResourceClass* cls, uintptr_t resource, bool* wantsLookup) {
   ResourceBlock* first = &cls->firstBlock;
   if (first->usedCount < first->entryCount) {
     ResourceEntry* entry = first->entries() + first->usedCount;
@@ -120,6 +139,15 @@ uintptr_t placeWithoutSearch(ResourceClass* cls, uintptr_t resource) {
       return reinterpret_cast<uintptr_t>(entry);
     }
   }
+  if (cls->lookup != nullptr) {
+    ResourceBlock* block = nullptr;
+    ResourceEntry* entry = lookupFirstFree(cls->lookup, cls, &block);
+    if (entry == nullptr) return 0;
+    claimEntry(cls, block, entry, resource);
+    return reinterpret_cast<uintptr_t>(entry);
+  }
+  // A class this large gets its lookup for the next time.
+  if (cls->capacity > kLookupThreshold) *wantsLookup = true;
   for (ResourceBlock* block = first; block != nullptr; block = block->nextBlock) {
     for (uint32_t i = 0; i < block->entryCount; ++i) {
       ResourceEntry* entry = block->entries() + i;
@@ -149,6 +177,7 @@ uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* re
   uint32_t capacity = 0;
   Admission admission;
   uintptr_t placed = 0;
+  bool wantsLookup = false;
   {
     // The search of RSM_Register runs under semScan; admission and
     // placement under semState.
@@ -157,7 +186,8 @@ uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* re
     SemaphoreHold hold(cls->semState);
     admission = admit(cls, &capacity);
     if (admission == Admission::Open) {
-      placed = placement == Placement::Search ? searchAndPlace(cls, resource) : placeWithoutSearch(cls, resource);
+      placed = placement == Placement::Search ? searchAndPlace(cls, resource, &wantsLookup)
+                                              : placeWithoutSearch(cls, resource, &wantsLookup);
     }
   }
   if (admission == Admission::Refused) {
@@ -171,6 +201,7 @@ uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* re
       writeResult(result, grown);
       return 0;
     }
+    ensureLookup(ref);
     if (placement == Placement::Search) {
       index.lock();
       if (!isLive(ref)) {
@@ -179,8 +210,12 @@ uintptr_t registerObject(uintptr_t classHandle, uintptr_t resource, uint16_t* re
       }
       SemaphoreHold scan(cls->semScan);
       SemaphoreHold hold(cls->semState);
-      placed = searchAndPlace(cls, resource);
+      placed = searchAndPlace(cls, resource, &wantsLookup);
     }
+  }
+  if (wantsLookup) {
+    index.unlock();
+    ensureLookup(ref);
   }
   writeResult(result, placed != 0 ? RSM_RESULT_OK : RSM_RESULT_REFUSED);
   return placed;
@@ -205,6 +240,7 @@ uint16_t RSM_Unregister(uintptr_t object) {
   ResourceClass* cls = block->ownerClass;
   SemaphoreHold hold(cls->semState);
   if (entry->resource.load(std::memory_order_relaxed) != 0) {
+    if (cls->lookup != nullptr) lookupReleasing(cls->lookup, block, entry);
     entry->resource.store(0, std::memory_order_release);
     entry->parent.store(0, std::memory_order_relaxed);
     --cls->registered;

@@ -18,6 +18,7 @@
 //   semaphores, as the host expects the manager to use them.
 
 #include "block_index.h"
+#include "class_lookup.h"
 #include "host_services.h"
 #include "index_lock.h"
 #include "resource_types.h"
@@ -94,6 +95,13 @@ class SemaphoreHold {
   uintptr_t semaphore_;
 };
 
+// Gives a class beyond kLookupThreshold entries its lookup, if it has none
+// and memory allows. Called with nothing held.
+void ensureLookup(const ClassRef& ref);
+// Takes a class's lookup away, for a stretch that would change it all over.
+// Called with nothing held.
+void dropLookup(const ClassRef& ref);
+
 // Starts the lifetime of freshly allocated entries.
 void constructEntries(ResourceEntry* first, uint32_t count);
 
@@ -104,6 +112,7 @@ inline void claimEntry(ResourceClass* cls, ResourceBlock* block, ResourceEntry* 
   entry->resource.store(resource, std::memory_order_release);
   ++cls->registered;
   ++block->usedCount;
+  if (cls->lookup != nullptr) lookupClaimed(cls->lookup, block, entry);
 }
 
 inline void writeResult(uint16_t* result, uint16_t code) {

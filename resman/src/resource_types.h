@@ -13,6 +13,7 @@
 
 namespace morvick {
 
+struct ClassLookup;
 struct ResourceBlock;
 struct ResourceClass;
 
@@ -40,6 +41,9 @@ struct ResourceBlock {
   ResourceBlock* indexLeft;
   ResourceBlock* indexRight;
   int32_t indexHeight;
+  // Its number in the class: the first block 0, then each added block the
+  // next one; the ring of blocks runs from 0 down from the highest.
+  uint32_t slot;
 
   ResourceEntry* entries() { return reinterpret_cast<ResourceEntry*>(this + 1); }
 };
@@ -56,6 +60,10 @@ struct ResourceClass {
   ResourceBlock* cursorBlock;
   // Tells a class apart from a later one at the same address.
   uint64_t serial;
+  uint32_t blockCount;  // the first block and every added one
+  // Finds free entries and present resources in a large class (see
+  // class_lookup.h); null while the class has none.
+  ClassLookup* lookup;
   ResourceBlock firstBlock;  // last member: its entries follow the class
 };
 

@@ -243,7 +243,8 @@ TEST_F(MorvickStress, FirstAndLastClassesComeAndGoConcurrently) {
 // lived, register and unregister in one class while it keeps growing (each
 // growth locks the index exclusively) and another class is created and
 // deleted. Threads that end give their slots back to later ones; the others
-// share one counter.
+// share one counter. The class grows past the size at which it keeps a
+// lookup of its entries.
 TEST_F(MorvickStress, MoreThreadsThanLockSlotsComeAndGoWhileClassesGrow) {
   constexpr int kWaves = 4;
   constexpr int kThreadsPerWave = 80;
@@ -263,8 +264,11 @@ TEST_F(MorvickStress, MoreThreadsThanLockSlotsComeAndGoWhileClassesGrow) {
   std::atomic<int> failures{0};
   for (int wave = 0; wave < kWaves; ++wave) {
     std::vector<std::thread> threads;
-    // All threads of a wave live at once, so that some find no slot free.
+    // All threads of a wave live at once, so that some find no slot free,
+    // and hold their objects at once, so that the class grows large enough
+    // to keep a lookup, which is built while others register.
     std::latch started(kThreadsPerWave);
+    std::latch allRegistered(kThreadsPerWave);
     for (int t = 0; t < kThreadsPerWave; ++t) {
       threads.emplace_back([&] {
         started.arrive_and_wait();
@@ -282,6 +286,7 @@ TEST_F(MorvickStress, MoreThreadsThanLockSlotsComeAndGoWhileClassesGrow) {
             ++failures;
           }
         }
+        allRegistered.arrive_and_wait();
         for (Resource& resource : own) {
           if (resource.state.load() == kRegistered && !unregisterOwned(resource)) ++failures;
         }
@@ -295,6 +300,7 @@ TEST_F(MorvickStress, MoreThreadsThanLockSlotsComeAndGoWhileClassesGrow) {
   RsmClassInfo info{};
   ASSERT_EQ(api.getClassInfo(shared, &info), RSM_RESULT_OK);
   EXPECT_EQ(info.registered, 0u);
+  EXPECT_GE(info.capacity, 1000u);
   EXPECT_EQ(api.classDelete(shared), RSM_RESULT_OK);
 }
 
