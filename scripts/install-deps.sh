@@ -12,6 +12,7 @@ packages=(
   iproute2 util-linux ccache
   nettle-dev python3-impacket
   dpkg-dev file
+  libelf-dev libavahi-client-dev
 )
 
 missing=()

@@ -1,11 +1,13 @@
 #pragma once
 
-// The About box (template 102): the program's name and version and its
-// legal notice. The texts come from the build's version numbers; reading
-// them from the executable's own version information comes later.
+// The About box (template 102). Its title, program line and legal notice
+// are read from the version resource of the program's own file when the
+// dialog is created; a file whose version resource cannot be read leaves the
+// dialog unshown (DoModal returns -1).
 
 #include <QString>
 
+#include "dialogs/file_version_reader.h"
 #include "gui/dialog.h"
 
 class CAboutBox : public gui::Dialog {
@@ -14,12 +16,21 @@ class CAboutBox : public gui::Dialog {
 
   const QString& versionLine() const { return versionLine_; }
   const QString& legalNotice() const { return legalNotice_; }
+  const CFileVersionReader& versionReader() const { return versionReader_; }
+
+  // Test seam: the file whose version resource the box shows instead of
+  // the program's own (empty: the program's own).
+  void setVersionFileForTesting(const QString& fileName) { versionFile_ = fileName; }
 
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(gui::DataExchange& exchange) override;
 
  private:
+  QString versionString(const char* name) const;
+
+  CFileVersionReader versionReader_;
+  QString versionFile_;
   QString description_;
   QString versionLine_;
   QString legalNotice_;
