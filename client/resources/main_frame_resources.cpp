@@ -149,6 +149,7 @@ void RegisterQuillonResources() {
   RegisterMainFrameResources();
   RegisterDialogTemplates();
   RegisterGroupPopupResources();
+  RegisterServerSelectionResources();
 }
 
 }  // namespace quillon

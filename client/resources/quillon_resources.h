@@ -18,5 +18,6 @@ void RegisterParameterDialogTemplates();
 // The data-advise dialog's template; RegisterDialogTemplates registers it too.
 void RegisterAdviseDataTemplate();
 void RegisterGroupPopupResources();
+void RegisterServerSelectionResources();
 
 }  // namespace quillon

@@ -21,9 +21,12 @@ constexpr UINT IDB_LAMP_ATTENTION = 135;    // server states 3, 4 and 5
 constexpr UINT IDB_RETURN_CODE_DETAILS = 146;  // the button that carries the return code's description
 constexpr UINT IDB_LAMP_OFF = 151;          // not connected, or a state the client does not know
 constexpr UINT IDB_GROUP_TREE = 153;        // root, group and the three item kinds of the group panes
+constexpr UINT IDB_MACHINE_TREE = 154;      // the node kinds of the server selection's machine tree
 
 // ---- dialog templates ---------------------------------------------------------------------
 constexpr UINT IDD_ABOUTBOX = 102;
+constexpr UINT IDD_SERVER_SELECT = 105;
+constexpr UINT IDD_REMOTE_NODE = 156;
 constexpr UINT IDD_CONNECT = 152;
 constexpr UINT IDD_FUNCTION_RESULT = 2002;
 
@@ -40,6 +43,19 @@ constexpr int IDC_FUNCTION_RESULT = 2002;
 // About box.
 constexpr int IDC_LEGAL_NOTICE = 1001;
 constexpr int IDC_VERSION_LINE = 1002;
+// Server selection and remote node dialogs.
+constexpr int IDC_MACHINE_TREE = 1000;
+constexpr int IDC_SERVER_LIST = 1008;
+constexpr int IDC_DA10_FILTER = 1009;
+constexpr int IDC_DA20_FILTER = 1010;
+constexpr int IDC_PROGID_FILTER = 1062;
+constexpr int IDC_CASE_SENSITIVE = 1063;
+constexpr int IDC_REMOTE_NODE_ADDRESS = 1061;
+
+// ---- the machine tree's remote node pop-up (menu 155) ------------------------------------
+constexpr UINT IDR_REMOTE_NODE_MENU = 155;
+constexpr UINT ID_ADD_REMOTE_NODE = 32842;
+constexpr UINT ID_REMOVE_REMOTE_NODE = 32843;
 
 // ---- session commands ---------------------------------------------------------------------
 constexpr UINT ID_CONNECT = 32771;

@@ -2,6 +2,7 @@
 
 #include "resources/resource_ids.h"
 #include "resources/settings_keys.h"
+#include "select/server_select_dialog.h"
 
 CConnectDialog::CConnectDialog(gui::Window* owner)
     : gui::Dialog(quillon::IDD_CONNECT, owner),
@@ -21,8 +22,11 @@ void CConnectDialog::DoDataExchange(gui::DataExchange& exchange) {
 }
 
 void CConnectDialog::OnBrowse() {
-  // Choosing a server from the lists of a machine comes with the server
-  // selection dialog; until then the button says so instead of doing nothing.
-  MessageBox("Browsing for OPC Servers is not available yet.\nPlease type the ProgID of the server.", {},
-             gui::MB_ICONINFORMATION | gui::MB_OK);
+  CServerSelectDialog dialog(this);
+  if (dialog.DoModal() != gui::IDOK) return;
+  // The browsed server is kept like a typed one: the dialog's texts are what
+  // it stores when it goes, whichever button closes it.
+  server_ = dialog.progId();
+  machine_ = dialog.machine();
+  UpdateData(false);
 }

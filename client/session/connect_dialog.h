@@ -1,8 +1,9 @@
 #pragma once
 
 // The connect dialog (template 152): the server's ProgID and the machine it
-// runs on. It starts from the settings "OPC Server" and "Machine" and writes
-// both back when it is destroyed, whichever button closed it.
+// runs on, typed or chosen through "Browse..." (the server selection). It
+// starts from the settings "OPC Server" and "Machine" and writes both back
+// when it is destroyed, whichever button closed it.
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // The connect dialog starts from the settings and writes both texts back
-// whichever button closes it; Browse says that it is not available yet.
+// whichever button closes it, also the texts that Browse filled in.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include "resources/quillon_resources.h"
 #include "resources/resource_ids.h"
 #include "session/connect_dialog.h"
+#include "win/computer.h"
 
 namespace {
 
@@ -63,16 +64,40 @@ TEST_F(ConnectDialogTest, ConnectStoresTheTypedTextsAndTheNextDialogStartsFromTh
   EXPECT_EQ(stored("OPC Server"), "Pelkor.DataSample.Minimal");
 }
 
-TEST_F(ConnectDialogTest, BrowseSaysThatItIsNotAvailableAndLeavesTheTextsAlone) {
+TEST_F(ConnectDialogTest, BrowsedServerIsShownAndStoredEvenOnCancel) {
   run([](DialogDriver& d) {
     d.setText(IDC_SERVER_NAME, "Some.Server");
-    modalScript().expectMessageBox(
-        gui::IDOK, "Browsing for OPC Servers is not available yet.\nPlease type the ProgID of the server.");
+    // A row chosen under this computer's "Registry": with "OPC Data Access
+    // 1.0" checked the registry lists the sample server.
+    modalScript().expectDialog(IDD_SERVER_SELECT, [](DialogDriver& select) {
+      select.selectTreeItem(IDC_MACHINE_TREE, {"This Computer", "Registry"});
+      select.check(IDC_DA10_FILTER);
+      select.setText(IDC_PROGID_FILTER, "Pelkor.DataSample");
+      select.selectRow(IDC_SERVER_LIST, 0);
+      select.press(gui::IDOK);
+    });
     d.press(IDC_BROWSE);
     EXPECT_FALSE(d.ended());
+    EXPECT_EQ(d.text(IDC_SERVER_NAME), "Pelkor.DataSample");
+    EXPECT_TRUE(d.text(IDC_MACHINE_NAME).startsWith("\\\\"));
+    d.press(gui::IDCANCEL);
+  });
+  EXPECT_EQ(stored("OPC Server"), "Pelkor.DataSample");
+  char computer[16] = {};
+  DWORD size = sizeof computer;
+  ASSERT_TRUE(GetComputerNameA(computer, &size));
+  EXPECT_EQ(stored("Machine"), QStringLiteral("\\\\") + computer);
+}
+
+TEST_F(ConnectDialogTest, CancelledBrowseLeavesTheTextsAlone) {
+  run([](DialogDriver& d) {
+    d.setText(IDC_SERVER_NAME, "Some.Server");
+    modalScript().expectDialog(IDD_SERVER_SELECT, [](DialogDriver& select) { select.press(gui::IDCANCEL); });
+    d.press(IDC_BROWSE);
     EXPECT_EQ(d.text(IDC_SERVER_NAME), "Some.Server");
     d.press(gui::IDOK);
   });
+  EXPECT_EQ(stored("OPC Server"), "Some.Server");
 }
 
 }  // namespace
