@@ -99,3 +99,30 @@ std::string ResultCodeText(HRESULT code, const CServerSession* session) {
   if (!description.empty()) text += "\n" + description;
   return text;
 }
+
+bool ResultCodeOfText(const std::string& shortForm, HRESULT& code) {
+  for (const CodeName& entry : kCodeNames) {
+    if (shortForm == entry.name) {
+      code = static_cast<HRESULT>(entry.code);
+      return true;
+    }
+  }
+  static constexpr char kPrefix[] = "Function Failed : ";
+  constexpr std::size_t kPrefixLength = sizeof kPrefix - 1;
+  if (shortForm.size() <= kPrefixLength + 1 || shortForm.compare(0, kPrefixLength, kPrefix) != 0 ||
+      shortForm.back() != 'h') {
+    return false;
+  }
+  const std::string digits = shortForm.substr(kPrefixLength, shortForm.size() - kPrefixLength - 1);
+  if (digits.size() > 8) return false;
+  DWORD value = 0;
+  for (char c : digits) {
+    int digit = -1;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) return false;
+    value = value * 16 + static_cast<DWORD>(digit);
+  }
+  code = static_cast<HRESULT>(value);
+  return true;
+}

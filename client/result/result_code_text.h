@@ -14,3 +14,8 @@ class CServerSession;
 
 // `session` may be null: interface codes then get their name alone.
 std::string ResultCodeText(HRESULT code, const CServerSession* session);
+
+// The code that the short form of a return-code text stands for: a name of
+// the table above ("E_FAIL") or "Function Failed : 80010105h". False for
+// any other text. Scripts name codes this way and read them back this way.
+bool ResultCodeOfText(const std::string& shortForm, HRESULT& code);

@@ -60,6 +60,15 @@ TEST(ResultCodeTextTest, NamesEveryCodeOfTheTable) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(firstLine(ResultCodeText(static_cast<HRESULT>(c.code), nullptr)), c.name) << std::hex << c.code;
+    // Scripts read the short form back into the code.
+    HRESULT back = 0;
+    EXPECT_TRUE(ResultCodeOfText(c.name, back)) << c.name;
+    EXPECT_EQ(static_cast<DWORD>(back), c.code) << c.name;
+  }
+  HRESULT unused = 0;
+  for (const char* text : {"", "E_BOGUS", "Function Failed : h", "Function Failed : 123456789h",
+                           "Function Failed : 80x0h", "Function Failed : 8000"}) {
+    EXPECT_FALSE(ResultCodeOfText(text, unused)) << text;
   }
 }
 
