@@ -1,6 +1,7 @@
 #include "app/quillon_app.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <memory>
 
 #include "app/auto_connect_seam.h"
@@ -36,6 +37,14 @@ bool CQuillonApp::InitInstance() {
   }
   created->ShowWindow(gui::SW_SHOWNORMAL);
   created->UpdateWindow();
+
+  if (scriptRun_) {
+    QTimer::singleShot(0, QCoreApplication::instance(), [this, created] {
+      exitStatus_ = scriptRun_(*created);
+      created->SendMessage(gui::WM_CLOSE, 0, 0);
+    });
+    return true;
+  }
 
   // The last step of start-up: ask for the server at once, over the empty window.
   const std::optional<AutoConnect> autoConnect =

@@ -5,6 +5,7 @@
 // handles About; Exit closes the main window.
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -34,9 +35,18 @@ class CQuillonApp : public gui::Application {
   // and each "--command ID" is run afterwards.
   static std::optional<AutoConnect> AutoConnectOf(const QStringList& arguments);
 
+  // Replaces the start-up Connect with a run without a user (a script):
+  // once the window is up and the event loop runs, `run` works it, the
+  // window closes and what `run` returned is the program's exit status.
+  void setScriptRun(std::function<int(CMainWindow&)> run) { scriptRun_ = std::move(run); }
+
   bool InitInstance() override;
+  int ExitInstance() override { return exitStatus_; }
   CMainWindow* mainFrame() const;
 
  private:
   void OnAppAbout();
+
+  std::function<int(CMainWindow&)> scriptRun_;
+  int exitStatus_ = 0;
 };
