@@ -1,5 +1,7 @@
 #include "ntlm/session.h"
 
+#include <nettle/hmac.h>
+
 #include <cstring>
 #include <string_view>
 
@@ -21,11 +23,24 @@ constexpr std::string_view kServerSealing = "session key to server-to-client sea
 }  // namespace
 
 struct Session::Direction {
-  Digest signingKey;
+  // The HMAC state after taking the signing key, copied for every message so
+  // that the key's two blocks are not hashed again each time.
+  hmac_md5_ctx keyed;
   Rc4 handle;
   uint32_t sequence = 0;
 
-  Direction(const Digest& signing, const Digest& sealing) : signingKey(signing), handle(sealing) {}
+  Direction(const Digest& signing, const Digest& sealing) : handle(sealing) {
+    hmac_md5_set_key(&keyed, signing.size(), signing.data());
+  }
+
+  Digest checksum(std::span<const uint8_t, 4> sequenceBytes, std::span<const uint8_t> message) const {
+    hmac_md5_ctx ctx = keyed;
+    hmac_md5_update(&ctx, sequenceBytes.size(), sequenceBytes.data());
+    hmac_md5_update(&ctx, message.size(), message.data());
+    Digest out;
+    hmac_md5_digest(&ctx, out.size(), out.data());
+    return out;
+  }
 };
 
 Session::Session(const Digest& exportedSessionKey, uint32_t flags, bool server) : flags_(flags) {
@@ -56,7 +71,7 @@ Session::~Session() = default;
 Signature Session::mac(Direction& direction, std::span<const uint8_t> message) {
   uint8_t sequence[4];
   for (int i = 0; i < 4; ++i) sequence[i] = static_cast<uint8_t>(direction.sequence >> (8 * i));
-  Digest checksum = hmacMd5(direction.signingKey, {sequence, message});
+  Digest checksum = direction.checksum(sequence, message);
   Signature signature{};
   signature[0] = 1;
   std::memcpy(signature.data() + 4, checksum.data(), 8);
@@ -74,7 +89,7 @@ Signature Session::seal(std::span<const uint8_t> message, std::span<uint8_t> sea
   // `sealed` usually lies inside `message`.
   uint8_t sequence[4];
   for (int i = 0; i < 4; ++i) sequence[i] = static_cast<uint8_t>(outgoing_->sequence >> (8 * i));
-  Digest checksum = hmacMd5(outgoing_->signingKey, {sequence, message});
+  Digest checksum = outgoing_->checksum(sequence, message);
   outgoing_->handle.apply(sealed);
   Signature signature{};
   signature[0] = 1;
