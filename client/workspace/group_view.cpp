@@ -66,14 +66,18 @@ CGroupView::CGroupView() {
   mapNotify(gui::kOwnControlId, gui::NM_RCLICK, &CGroupView::OnRightClick);
   mapCommand(ID_GROUP_GET_GROUP_TYPE, &CGroupView::OnGetGroupType);
   mapCommand(ID_GROUP_GET_STATE, &CGroupView::OnGetState);
+  mapCommand(ID_GROUP_SET_STATE, &CGroupView::OnSetState);
   mapCommand(ID_GROUP_REMOVE_GROUP, &CGroupView::OnRemoveGroup);
   mapCommand(ID_GROUP_SET_NAME, &CGroupView::OnSetName);
   mapCommand(ID_GROUP_CLONE_GROUP, &CGroupView::OnCloneGroup);
   mapCommand(ID_GROUP_MOVE_TO_PUBLIC, &CGroupView::OnMoveToPublic);
+  mapCommand(ID_GROUP_VALIDATE_ITEM, &CGroupView::OnValidateGroupItem);
+  mapCommand(ID_GROUP_ADD_ITEM, &CGroupView::OnAddItem);
   mapCommand(ID_GROUP_ADD_ALL_ITEMS, &CGroupView::OnAddAllItems);
   mapCommand(ID_GROUP_READ_ALL_ITEMS_N, &CGroupView::OnReadAllItemsN);
   mapCommand(ID_ITEM_REMOVE_ITEM, &CGroupView::OnRemoveItem);
   mapCommand(ID_ITEM_READ, &CGroupView::OnReadItem);
+  mapCommand(ID_ITEM_WRITE, &CGroupView::OnWriteItem);
   mapCommand(ID_ITEM_ATTRIBUTES, &CGroupView::OnItemAttributes);
   mapCommand(ID_ITEM_SET_ACTIVE, &CGroupView::OnSetItemActive);
   mapCommand(ID_ITEM_SET_INACTIVE, &CGroupView::OnSetItemInactive);

@@ -189,5 +189,88 @@ TEST_F(GroupCommandsTest, ReadAllItemsNNeedsReadableItems) {
   EXPECT_EQ(resultPane(), (ResultPane{}));
 }
 
+TEST_F(GroupCommandsTest, SetStateShowsTheCurrentStateAndSetsTheEditedOne) {
+  startConnected();
+  addGroup("G", {});
+  choose(privatePane(), "G", "Set State", [] {
+    modalScript().expectDialog(IDD_GROUP_STATE, [](DialogDriver& d) { d.press(gui::IDCANCEL); });
+  });
+  EXPECT_EQ(resultPane(), (ResultPane{}));
+
+  choose(privatePane(), "G", "Set State", [] {
+    modalScript().expectDialog(IDD_GROUP_STATE, [](DialogDriver& d) {
+      EXPECT_EQ(d.text(IDC_UPDATE_RATE), "1000");
+      EXPECT_EQ(d.text(IDC_PROVIDED_HANDLE), "7");
+      EXPECT_TRUE(d.isChecked(IDC_ACTIVE));
+      d.setText(IDC_UPDATE_RATE, "500");
+      d.setText(IDC_PROVIDED_HANDLE, "8");
+      d.check(IDC_INACTIVE);
+      d.press(gui::IDOK);
+    });
+  });
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCGroupStateMgt::SetState", "S_OK", {"Revised UpdateRate : 500"}}));
+  choose(privatePane(), "G", "Get State");
+  const QStringList lines = resultPane().lines;
+  EXPECT_EQ(lines.value(0), "UpdateRate      : 500");
+  EXPECT_EQ(lines.value(1), "Active          : FALSE");
+  EXPECT_EQ(lines.value(6), "hClientGroup    : 8");
+}
+
+TEST_F(GroupCommandsTest, ValidateItemChecksATypedDefinition) {
+  startConnected();
+  addGroup("G", {});
+  auto validate = [](const QString& id, bool blob) {
+    return [=] {
+      modalScript().expectDialog(IDD_VALIDATE_ITEM, [=](DialogDriver& d) {
+        d.setText(IDC_ITEM_ID, id);
+        d.check(IDC_RETURN_BLOB, blob);
+        d.press(gui::IDOK);
+      });
+    };
+  };
+  choose(privatePane(), "G", "Validate Item", validate("Static.I4", false));
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCItemMgt::ValidateItems", "S_OK", {}}));
+  choose(privatePane(), "G", "Validate Item", validate("Static.I4", true));
+  ResultPane pane = resultPane();
+  ASSERT_EQ(pane.lines.size(), 1);
+  EXPECT_TRUE(pane.lines[0].startsWith("Returned Blob size is ")) << pane.lines[0].toStdString();
+
+  choose(privatePane(), "G", "Validate Item", validate("No.Such.Item", false));
+  pane = resultPane();
+  EXPECT_EQ(pane.returnCode, "S_FALSE");
+  ASSERT_EQ(pane.lines.size(), 2);
+  EXPECT_EQ(pane.lines[0], "Validation of Item 'No.Such.Item' failed");
+  EXPECT_TRUE(pane.lines[1].startsWith("Error : OPC_E_UNKNOWNITEMID")) << pane.lines[1].toStdString();
+  // Validating adds nothing.
+  EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  G#1"}));
+}
+
+TEST_F(GroupCommandsTest, AddItemAddsTheTypedItemOrSaysWhyNot) {
+  startConnected();
+  addGroup("G", {});
+  auto add = [](const QString& id, const QString& handle) {
+    return [=] {
+      modalScript().expectDialog(IDD_ADD_ITEMS, [=](DialogDriver& d) {
+        d.setText(IDC_ITEM_ID, id);
+        d.setText(IDC_PROVIDED_HANDLE, handle);
+        d.check(IDC_INACTIVE);
+        d.press(gui::IDOK);
+      });
+    };
+  };
+  choose(privatePane(), "G", "Add Item", add("Static.R4", "42"));
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCItemMgt::AddItems", "S_OK", {}}));
+  EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  G#1", "    Static.R4#4"}));
+  choose(privatePane(), "Static.R4", "Attributes");
+  EXPECT_EQ(resultPane().lines.mid(2, 2), (QStringList{"bActive             : FALSE", "hClient             : 42"}));
+
+  choose(privatePane(), "G", "Add Item", add("No.Such.Item", "1"));
+  const ResultPane pane = resultPane();
+  EXPECT_EQ(pane.returnCode, "S_FALSE");
+  ASSERT_EQ(pane.lines.size(), 2);
+  EXPECT_EQ(pane.lines[0], "Cannot add Item 'No.Such.Item'");
+  EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  G#1", "    Static.R4#4"}));
+}
+
 }  // namespace
 }  // namespace quillon::testing

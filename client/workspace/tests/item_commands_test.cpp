@@ -182,5 +182,35 @@ TEST_F(ItemCommandsTest, ReadNTimesTheItem) {
                                        "Average access time per read is 25.000000 ms."}}));
 }
 
+TEST_F(ItemCommandsTest, WriteWritesTheConvertedValueOrSaysWhyNot) {
+  startConnected();
+  addGroup("G", {"Static.I4", "Access.ReadOnly", "Static.Arrays.Real4Array"});
+  auto write = [](const QString& value) {
+    return [=] {
+      modalScript().expectDialog(IDD_WRITE_VALUE, [=](gui::testing::DialogDriver& d) {
+        EXPECT_EQ(d.caption(), "IOPCSyncIO::Write");
+        d.setText(IDC_VALUE, value);
+        d.press(gui::IDOK);
+      });
+    };
+  };
+  choose(privatePane(), "Static.I4", "Write", write("77"));
+  EXPECT_EQ(resultPane(), (ResultPane{"IOPCSyncIO::Write", "S_OK", {"Written Item 'Static.I4'"}}));
+  choose(privatePane(), "Static.I4", "Read");
+  EXPECT_EQ(resultPane().lines.value(4), "vDataValue[0] : 77");
+
+  choose(privatePane(), "Access.ReadOnly", "Write", write("1"));
+  const ResultPane pane = resultPane();
+  EXPECT_EQ(pane.returnCode, "S_FALSE");
+  ASSERT_EQ(pane.lines.size(), 2);
+  EXPECT_EQ(pane.lines[0], "Cannot write Item 'Access.ReadOnly'");
+  EXPECT_TRUE(pane.lines[1].startsWith("Error : OPC_E_BADRIGHTS")) << pane.lines[1].toStdString();
+
+  // Arrays are refused before anything is asked or shown.
+  choose(privatePane(), "Static.Arrays.Real4Array", "Write",
+         [] { modalScript().expectMessageBox(gui::IDOK, "Cannot write arrays"); });
+  EXPECT_EQ(resultPane(), pane);
+}
+
 }  // namespace
 }  // namespace quillon::testing
