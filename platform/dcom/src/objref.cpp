@@ -114,8 +114,9 @@ std::optional<ObjRef> decodeObjRef(std::span<const std::uint8_t> bytes) {
 std::vector<std::uint8_t> encodeObjRef(const ObjRef& ref) {
   std::vector<std::uint8_t> out;
   ndr::Encoder encoder(out);
-  ObjRef copy = ref;
-  walkObjRef(encoder, copy);
+  // The walk takes its value by reference for both directions; encoding
+  // only reads it.
+  walkObjRef(encoder, const_cast<ObjRef&>(ref));
   return out;
 }
 

@@ -97,6 +97,8 @@ class WalkerBase {
       construct(pointee);
       return;
     }
+    // Growing one by one would allocate at every few pointers.
+    if (pending_->empty()) pending_->reserve(8);
     pending_->push_back(std::move(pointee));
   }
 
@@ -200,7 +202,13 @@ class Walker : public WalkerBase {
   }
   template <class T>
   void elements(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
-    elements(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+    if constexpr (std::is_same_v<T, std::uint8_t>) {
+      // Bytes need no alignment: one copy instead of one call per byte.
+      if (!ok() || !self().reserveElements(v, count, 1)) return;
+      self().bytes(v.data(), v.size());
+    } else {
+      elements(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+    }
   }
 
   // [size_is] T a[]: max_count, then the elements.
@@ -335,7 +343,8 @@ class Encoder : public Walker<Encoder> {
 
   void align(std::size_t n) {
     if (!ok()) return;
-    while (position() % n != 0) out_.push_back(0);
+    const std::size_t pad = (n - position() % n) % n;
+    out_.insert(out_.end(), pad, std::uint8_t{0});
   }
 
   template <Scalar T>
@@ -353,7 +362,9 @@ class Encoder : public Walker<Encoder> {
               std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>>;
     U raw;
     std::memcpy(&raw, &v, sizeof(T));
-    for (std::size_t i = 0; i < sizeof(T); ++i) out_.push_back(static_cast<std::uint8_t>(raw >> (8 * i)));
+    std::uint8_t bytes[sizeof(T)];
+    for (std::size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<std::uint8_t>(raw >> (8 * i));
+    out_.insert(out_.end(), bytes, bytes + sizeof(T));
   }
   void bytes(std::uint8_t* data, std::size_t count) { bytes(static_cast<const std::uint8_t*>(data), count); }
   void bytes(const std::uint8_t* data, std::size_t count) {
@@ -583,6 +594,7 @@ void walk(Decoder& w, GUID& g);
 // construct: pointees it leaves deferred are written at its end.
 template <class F>
 std::optional<Error> encode(std::vector<std::uint8_t>& out, F&& body, InterfaceMarshaler* marshaler = nullptr) {
+  if (out.capacity() - out.size() < 256) out.reserve(out.size() + 256);
   Encoder encoder(out);
   encoder.setMarshaler(marshaler);
   encoder.construct([&] { body(encoder); });
