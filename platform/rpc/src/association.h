@@ -91,7 +91,6 @@ public:
   // True when the client announced at bind that it may send a call before
   // the answer to the previous one (concurrent multiplexing).
   bool multiplexed() const { return multiplexed_; }
-  // Forgets an executed call's slot (the runtime counts calls in flight).
   const ConnectionInfo& connection() const { return connection_; }
 
 private:

@@ -10,7 +10,7 @@ Reassembler::Result Reassembler::add(const Header& header, const RequestBody& re
 
   if (first) {
     if (existing != partial_.end()) {
-      partial_.erase(existing);
+      drop(existing);
       return {ReassemblyStatus::ProtocolError, std::nullopt};
     }
     if (stub.size() > maxCallSize_) return {ReassemblyStatus::TooLarge, std::nullopt};
@@ -22,6 +22,10 @@ Reassembler::Result Reassembler::add(const Header& header, const RequestBody& re
     call.stub.assign(stub.begin(), stub.end());
     if (last) return {ReassemblyStatus::Complete, std::move(call)};
     if (partial_.size() >= maxPartialCalls_) return {ReassemblyStatus::TooManyCalls, std::nullopt};
+    // Calls that interleave share one budget, so that many half-sent calls
+    // hold no more than one whole call would.
+    if (stub.size() > maxCallSize_ - held_) return {ReassemblyStatus::TooLarge, std::nullopt};
+    held_ += stub.size();
     partial_.emplace(header.callId, std::move(call));
     return {ReassemblyStatus::NeedMore, std::nullopt};
   }
@@ -30,18 +34,30 @@ Reassembler::Result Reassembler::add(const Header& header, const RequestBody& re
   IncomingCall& call = existing->second;
   if (call.contextId != request.contextId || call.opnum != request.opnum ||
       call.object != request.object) {
-    partial_.erase(existing);
+    drop(existing);
     return {ReassemblyStatus::ProtocolError, std::nullopt};
   }
-  if (stub.size() > maxCallSize_ - call.stub.size()) {
-    partial_.erase(existing);
+  if (stub.size() > maxCallSize_ - held_) {
+    drop(existing);
     return {ReassemblyStatus::TooLarge, std::nullopt};
   }
   call.stub.insert(call.stub.end(), stub.begin(), stub.end());
+  held_ += stub.size();
   if (!last) return {ReassemblyStatus::NeedMore, std::nullopt};
+  held_ -= call.stub.size();
   IncomingCall done = std::move(call);
   partial_.erase(existing);
   return {ReassemblyStatus::Complete, std::move(done)};
+}
+
+void Reassembler::abandon(uint32_t callId) {
+  auto found = partial_.find(callId);
+  if (found != partial_.end()) drop(found);
+}
+
+void Reassembler::drop(std::map<uint32_t, IncomingCall>::iterator call) {
+  held_ -= call->second.stub.size();
+  partial_.erase(call);
 }
 
 }  // namespace rpc

@@ -56,6 +56,10 @@ TEST(Reassembler, FollowsTheFragmentRules) {
                                       {1, kLast, 0, {1}}},
        {S::NeedMore, S::TooLarge, S::ProtocolError}},
       {"single fragment beyond the size limit", {{1, kOnly, 0, std::vector<uint8_t>(11)}}, {S::TooLarge}},
+      {"interleaved calls beyond the shared size limit",
+       {{1, kFirst, 0, std::vector<uint8_t>(6)}, {2, kFirst, 0, std::vector<uint8_t>(6)}, {1, kLast, 0, {1, 2, 3, 4}},
+        {3, kFirst, 0, std::vector<uint8_t>(6)}},
+       {S::NeedMore, S::TooLarge, S::Complete, S::NeedMore}},
       {"more partial calls than allowed", {{1, kFirst, 0, {}}, {2, kFirst, 0, {}}, {3, kFirst, 0, {}}, {4, kOnly, 0, {}}},
        {S::NeedMore, S::NeedMore, S::TooManyCalls, S::Complete}},
   };
