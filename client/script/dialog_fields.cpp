@@ -116,9 +116,39 @@ QString DialogFields::caption() const { return dialog_.GetWindowText(); }
 QStringList DialogFields::labels() const {
   QStringList labels;
   for (const DialogField& field : fields_) {
-    if (!field.label.isEmpty()) labels << field.label;
+    // Fields the dialog hides for its mode are not there for the user.
+    const QWidget* widget = dialog_.GetDlgItem(field.ids.front());
+    const bool shown = widget == nullptr || widget->isVisibleTo(widget->window());
+    if (!field.label.isEmpty() && shown) labels << field.label;
   }
   return labels;
+}
+
+QStringList DialogFields::contents() const {
+  QStringList lines;
+  for (const DialogField& field : fields_) {
+    const QString prefix = field.label.isEmpty() ? QString() : field.label + QStringLiteral(": ");
+    if (field.kind == gui::ControlKind::RadioButton) {
+      for (int id : field.ids) {
+        auto* radio = qobject_cast<QAbstractButton*>(dialog_.GetDlgItem(id));
+        if (radio != nullptr && radio->isChecked()) lines << prefix + PlainLabel(radio->text());
+      }
+      continue;
+    }
+    QWidget* widget = dialog_.GetDlgItem(field.ids.front());
+    if (widget == nullptr || !widget->isVisibleTo(widget->window())) continue;
+    if (auto* list = qobject_cast<QListWidget*>(widget)) {
+      if (!prefix.isEmpty()) lines << field.label + QLatin1Char(':');
+      lines << entriesOf(list);
+    } else if (auto* box = qobject_cast<QAbstractButton*>(widget)) {
+      lines << prefix + (box->isChecked() ? QStringLiteral("on") : QStringLiteral("off"));
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+      lines << prefix + combo->currentText();
+    } else {
+      lines << prefix + dialog_.GetDlgItemText(field.ids.front());
+    }
+  }
+  return lines;
 }
 
 bool DialogFields::answer(const QString& label, const QString& value, QString& reason) {

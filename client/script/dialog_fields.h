@@ -41,6 +41,11 @@ class DialogFields {
   // Enters `value` into the field labelled `label`; false with the reason
   // when there is no such field or the value does not fit it.
   bool answer(const QString& label, const QString& value, QString& reason);
+  // What the dialog shows now, one line per field ("Label: value"), a
+  // list's entries one a line; hidden fields are left out. For dialogs that
+  // show live data, such as the data-advise dialog.
+  QStringList contents() const;
+
   // Clicks the button with this text ("OK" and "Cancel" also find the
   // dialog's OK and Cancel buttons whatever their text).
   bool press(const QString& buttonText, QString& reason);

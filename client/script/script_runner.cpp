@@ -294,12 +294,12 @@ class Runner {
         }
         break;
       case ExpectKind::Line:
-        report.passed = last.lines.contains(expectation.text);
+        report.passed = last.lines.contains(expectation.text) || last.dialogLines.contains(expectation.text);
         if (!report.passed) report.reason = QStringLiteral("no result line reads ") + quoted(expectation.text) + after;
         break;
       case ExpectKind::Match: {
         const QRegularExpression pattern(expectation.text);
-        for (const QString& line : last.lines) {
+        for (const QString& line : last.lines + last.dialogLines) {
           if (pattern.match(line).hasMatch()) report.passed = true;
         }
         if (!report.passed) report.reason = QStringLiteral("no result line matches ") + quoted(expectation.text) + after;

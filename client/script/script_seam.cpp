@@ -116,8 +116,13 @@ int ScriptSeam::runDialog(gui::Dialog& dialog) {
       return cancel();
     }
   }
-  if (step_->dialogWaitMs) runEventsFor(*step_->dialogWaitMs);
-  if (dialog.hasEnded()) return dialog.result();  // closed while it was open, as by a server's shutdown
+  if (step_->dialogWaitMs) {
+    runEventsFor(*step_->dialogWaitMs);
+    // Closed while it was open, as by a server's shutdown request.
+    if (dialog.hasEnded()) return dialog.result();
+    report_->dialogCaption = caption;
+    report_->dialogLines = fields.contents();
+  }
 
   const QString button = step_->button.value_or(QStringLiteral("OK"));
   const std::size_t boxesBefore = report_->boxes.size();

@@ -28,6 +28,10 @@ void writeText(QTextStream& out, const StepReport& report) {
     if (!report.description.isEmpty()) out << "  description: " << indented(report.description, "    ") << '\n';
     for (const QString& line : report.lines) out << "  | " << line << '\n';
   }
+  if (!report.dialogCaption.isEmpty()) {
+    out << "  dialog \"" << report.dialogCaption << "\":\n";
+    for (const QString& line : report.dialogLines) out << "  > " << line << '\n';
+  }
   for (const MessageBoxRecord& box : report.boxes) {
     out << "  message box \"" << box.caption << "\": " << indented(box.text, "    ") << '\n';
   }
@@ -52,6 +56,11 @@ void writeJson(QTextStream& out, const StepReport& report) {
       // The 32 bits of the code as an unsigned number, as it is written in hexadecimal.
       if (report.code) object.insert(QStringLiteral("hresult"), static_cast<double>(static_cast<DWORD>(*report.code)));
       object.insert(QStringLiteral("lines"), QJsonArray::fromStringList(report.lines));
+    }
+    if (!report.dialogCaption.isEmpty()) {
+      object.insert(QStringLiteral("dialog"),
+                    QJsonObject{{QStringLiteral("caption"), report.dialogCaption},
+                                {QStringLiteral("lines"), QJsonArray::fromStringList(report.dialogLines)}});
     }
     QJsonArray boxes;
     for (const MessageBoxRecord& box : report.boxes) {

@@ -35,6 +35,11 @@ struct StepReport {
 
   std::vector<MessageBoxRecord> boxes;
 
+  // A dialog the step kept open for a while (wait=MS): what it showed
+  // before it was closed.
+  QString dialogCaption;
+  QStringList dialogLines;
+
   QString failure;  // the step could not do what it asked (counts as a failed expectation)
   QString error;    // a script error: the script stops here
 

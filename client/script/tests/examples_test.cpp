@@ -63,6 +63,18 @@ TEST(ExamplesTest, EveryExampleHoldsAgainstTheSampleServer) {
        nullptr,
        {"  function: IOPCServer::GetStatus", "  | dwServerState      : OPC_STATUS_RUNNING",
         "  function: IOPCItemProperties::LookupItemIDs", "line 96: expect disconnected: passed"}},
+      {"group_items.quillon",
+       nullptr,
+       {"  function: IOPCItemMgt::AddItems", "  function: IOPCGroupStateMgt::CloneGroup",
+        "  | Name            : Line3", "line 51: expect disconnected: passed"}},
+      {"load_10000_items.quillon",
+       "10000",
+       {"  | Total number of items added : 10035", "  | Duration of AddItems() : ",
+        "  | 10 read access for 10034 items takes "}},
+      {"advise_watch.quillon",
+       nullptr,
+       {"line 13: item \"Watch\" \"Simulation.Counter\" \"Advise Data\" wait=10000 button=Close (",
+        "  dialog \"Advise Data WithTimestamps\":", "  > Number of Callbacks: "}},
   };
   for (const Case& c : cases) {
     QProcessEnvironment extra;
