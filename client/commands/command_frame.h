@@ -29,10 +29,7 @@ void Show(ServerCommandContext& context);
 // The interface pointer, or null after telling the user in a message box
 // that the server does not offer it. The menus grey a pop-up whose interface
 // is missing, so this is only met when a command is sent some other way.
-template <class Interface>
-Interface* RequireInterface(ServerCommandContext& context, Interface* pointer, const char* name);
 void ReportMissingInterface(ServerCommandContext& context, const char* name);
-
 template <class Interface>
 Interface* RequireInterface(ServerCommandContext& context, Interface* pointer, const char* name) {
   if (pointer == nullptr) ReportMissingInterface(context, name);
@@ -54,16 +51,9 @@ void ReleaseReturned(Interface*& pointer) {
   }
 }
 
-// The outcome of a group lookup by name (private or public): the pointer
-// and the interface asked for; the reference is released at once.
-void ShowGroupLookup(ServerCommandContext& context, HRESULT result, IUnknown*& group, const std::string& interfaceName);
-
-// The outcome of a group removal (private or public scope of CGroupView):
-// one line either way, and the scope's pane read again after a removal.
-void ShowGroupRemoval(ServerCommandContext& context, HRESULT result, DWORD handle, int scope);
-
-// The user's text as the wide string a call takes. When the text cannot be
-// converted the user is told, and the command stops without calling.
+// The user's text as the wide string a call takes. A text with bytes that
+// are no characters cannot be converted: the user is told, the record is
+// emptied, and the command stops without calling.
 bool WideArgument(ServerCommandContext& context, const std::string& text, std::u16string& wide);
 
 }  // namespace commands

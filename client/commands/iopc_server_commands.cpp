@@ -3,6 +3,7 @@
 #include "com/guid.h"
 #include "com/interfaces/enumerators.h"
 #include "commands/command_frame.h"
+#include "commands/group_outcome.h"
 #include "commands/server_commands.h"
 #include "commands/status_lines.h"
 #include "dialogs/add_group_dialog.h"
@@ -72,18 +73,6 @@ void ServerGetErrorString(ServerCommandContext& context) {
   Show(context);
 }
 
-// Shared by the private and the public lookup: the pointer is shown and let
-// go at once, the panes stay as they are.
-void ShowGroupLookup(ServerCommandContext& context, HRESULT hr, IUnknown*& group, const std::string& interfaceName) {
-  SetReturnCode(context, hr);
-  if (SUCCEEDED(hr)) {
-    context.result.lines.push_back(Line("Group interface pointer : %p", static_cast<void*>(group)));
-    context.result.lines.push_back("Interface type          : " + interfaceName);
-  }
-  ReleaseReturned(group);
-  Show(context);
-}
-
 void GetGroupByName(ServerCommandContext& context) {
   IOPCServer* server = opcServer(context);
   if (server == nullptr) return;
@@ -111,23 +100,6 @@ void GetStatus(ServerCommandContext& context) {
     FreeServerMemory(context.session, status);
   }
   Show(context);
-}
-
-// Shared by the private and the public removal: the line is shown in both
-// outcomes, and the pane of the scope is read again after a removal.
-void ShowGroupRemoval(ServerCommandContext& context, HRESULT hr, DWORD handle, int scope) {
-  const bool isPublic = scope == CGroupView::kPublicScope;
-  SetReturnCode(context, hr);
-  const auto shownHandle = static_cast<unsigned long>(handle);
-  if (SUCCEEDED(hr)) {
-    context.result.lines.push_back(isPublic ? Line("Public group with handle '%lu' removed", shownHandle)
-                                            : Line("Private group with handle '%lu' removed", shownHandle));
-  } else {
-    context.result.lines.push_back(isPublic ? Line("Cannot remove public group with handle '%lu'", shownHandle)
-                                            : Line("Cannot remove private group with handle '%lu'", shownHandle));
-  }
-  Show(context);
-  if (SUCCEEDED(hr)) context.refreshGroups(scope);
 }
 
 void RemoveGroup(ServerCommandContext& context) {

@@ -1,6 +1,7 @@
 // The commands of the "IOPCServer&PublicGroups" pop-up.
 
 #include "commands/command_frame.h"
+#include "commands/group_outcome.h"
 #include "commands/server_commands.h"
 #include "dialogs/group_by_name_dialog.h"
 #include "dialogs/remove_group_dialog.h"
