@@ -56,6 +56,8 @@ bool ReadScriptText(const QString& path, QString& text, QString& error) {
     return false;
   }
   text = QString::fromUtf8(file.readAll());
+  // Editors on some systems start a UTF-8 file with a byte order mark.
+  if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
   return true;
 }
 

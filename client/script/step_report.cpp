@@ -10,6 +10,7 @@ namespace {
 // Continuation lines of a multi-line text are indented under the first.
 QString indented(const QString& text, const QString& indent) {
   QString copy = text;
+  copy.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   copy.replace(QLatin1Char('\n'), QLatin1Char('\n') + indent);
   return copy;
 }

@@ -211,13 +211,29 @@ TEST_F(ScriptRunnerTest, StepsThatCannotRunNowFailAndTheRunGoesOn) {
 TEST_F(ScriptRunnerTest, RecordsMessageBoxesWithTheirCaptions) {
   EXPECT_EQ(run("connect No.Such.Server\n"
                 "expect disconnected\n"
-                "expect box \"nothing like it\"\n"),
+                "expect box \"nothing like it\"\n"
+                "expect box \"Cannot connect to OPC Server 'No.Such.Server'\"\n"
+                "expect box \"Error : Invalid class string\"\n"),
             kSomethingFailed);
+  EXPECT_TRUE(contains(out, "line 4: expect box \"Cannot connect to OPC Server 'No.Such.Server'\": passed"));
+  // One line of a box of several will do.
+  EXPECT_TRUE(contains(out, "line 5: expect box \"Error : Invalid class string\": passed")) << out.toStdString();
   EXPECT_TRUE(contains(out, "  message box \"")) << out.toStdString();
   EXPECT_TRUE(contains(out, "Function 'CLSIDFromProgID' failed !")) << out.toStdString();
   EXPECT_TRUE(contains(err, "test:3: expectation failed: no message box reads \"nothing like it\"; the last one "
                             "reads \"Cannot connect to OPC Server 'No.Such.Server'\" (the step at line 1)"))
       << err.toStdString();
+}
+
+TEST_F(ScriptRunnerTest, ExitEndsTheRunAndLeavesTheWindowToTheProgram) {
+  EXPECT_EQ(run("connect Pelkor.DataSample\n"
+                "Exit\n"
+                "OPCServer/IOPCServer/GetStatus\n"),
+            kAllHeld);
+  EXPECT_TRUE(contains(out, "line 2: Exit ("));
+  EXPECT_FALSE(contains(out, "line 3:"));
+  EXPECT_NE(app.mainFrame(), nullptr);
+  EXPECT_NE(frame->session().GetServer(), nullptr);
 }
 
 TEST_F(ScriptRunnerTest, WritesOneJsonObjectPerStepWithTheCodeAsNumber) {
