@@ -2,7 +2,7 @@
 # each installed program and library what it needs to run from there without
 # LD_LIBRARY_PATH.
 #
-#   bin/                      quillon, regsvr, regtool
+#   bin/                      quillon, regsvr, regtool, dcomhost, ntlmuser
 #   lib/velmora/              the platform libraries and the OPC servers
 #   lib/                      libgantrel.so, libmorvick.so (plug-ins)
 #   include/velmora/          the plug-ins' public headers
