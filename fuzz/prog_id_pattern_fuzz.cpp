@@ -106,7 +106,7 @@ class Reference {
   }
 
  private:
-  static constexpr long kBudget = 2'000'000;
+  static constexpr long kBudget = 100'000;
 
   bool match(std::size_t t, std::size_t e) {
     if (++steps_ > kBudget || malformed_) return false;
