@@ -13,6 +13,7 @@ packages=(
   nettle-dev python3-impacket
   dpkg-dev file
   libelf-dev libavahi-client-dev
+  avahi-daemon dbus-daemon
 )
 
 missing=()
