@@ -1,8 +1,9 @@
 // The server selection dialog on the offscreen platform: its two sources
 // and their filters, the machine of a chosen row, the network read once at
 // the first expansion, the remote node and its pop-up, machine nodes with
-// their server list objects or error nodes, and the release of every
-// server list object with the tree.
+// their server list objects or error nodes (the network and the machines
+// asked under the wait cursor), and the release of every server list
+// object with the tree.
 //
 // The network is scripted; other machines are reached through a scripted
 // remote activator, which counts what it is asked and hands out test
@@ -24,6 +25,7 @@
 #include "com/remote_activator.h"
 #include "gui/profile_store.h"
 #include "gui/testing/testing.h"
+#include "gui/wait_cursor.h"
 #include "resources/quillon_resources.h"
 #include "resources/resource_ids.h"
 #include "select/server_select_dialog.h"
@@ -102,9 +104,11 @@ class ScriptedActivator : public com::RemoteActivator {
   std::map<std::u16string, com::Ptr<TestServerList>> lists;
   std::map<std::u16string, HRESULT> failures;
   std::vector<std::u16string> asked;
+  std::vector<int> waitCursors;  // wait cursors alive at each request
 
   HRESULT createInstance(REFCLSID, IUnknown*, DWORD, COSERVERINFO* server, DWORD count, MULTI_QI* results) override {
     asked.push_back(server->pwszName);
+    waitCursors.push_back(gui::WaitCursor::activeCount());
     HRESULT hr = HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
     if (const auto failure = failures.find(server->pwszName); failure != failures.end()) hr = failure->second;
     if (const auto list = lists.find(server->pwszName); list != lists.end()) {
@@ -120,6 +124,17 @@ class ScriptedActivator : public com::RemoteActivator {
   int timesAsked(const std::u16string& machine) const {
     return static_cast<int>(std::count(asked.begin(), asked.end(), machine));
   }
+};
+
+// The scripted network, noting whether the wait cursor shows while it is
+// read.
+class WatchedNetwork : public win::testing::ScriptedNetwork {
+ public:
+  DWORD enumerate(const NETRESOURCEA* parent, std::vector<win::NetworkEntry>& entries) override {
+    waitCursors.push_back(gui::WaitCursor::activeCount());
+    return ScriptedNetwork::enumerate(parent, entries);
+  }
+  std::vector<int> waitCursors;
 };
 
 QString systemText(HRESULT code) {
@@ -216,7 +231,7 @@ class ServerSelectDialogTest : public ::testing::Test {
     });
   }
 
-  std::shared_ptr<win::testing::ScriptedNetwork> network = std::make_shared<win::testing::ScriptedNetwork>();
+  std::shared_ptr<WatchedNetwork> network = std::make_shared<WatchedNetwork>();
   win::testing::ScopedNetworkProvider installedNetwork{network};
   std::shared_ptr<ScriptedActivator> activator = std::make_shared<ScriptedActivator>();
   std::shared_ptr<com::RemoteActivator> previousActivator;
@@ -345,6 +360,8 @@ TEST_F(ServerSelectDialogTest, NetworkIsReadAtItsFirstExpansionOnly) {
     EXPECT_EQ(kind(dialog, d, domain + QStringList{"Printers", "\\\\PLC-2\\Labels"}), kShareNode);
     // Servers are not read into; machines are asked nothing yet.
     EXPECT_EQ(network->asked(), (std::vector<std::string>{"", "Plant Network", "PLANT", "Printers"}));
+    EXPECT_EQ(network->waitCursors, (std::vector<int>{1, 1, 1, 1}));
+    EXPECT_EQ(gui::WaitCursor::activeCount(), 0);
     EXPECT_TRUE(activator->asked.empty());
 
     QTreeWidgetItem* root = d.treeItem(IDC_MACHINE_TREE, {"Network"});
@@ -368,6 +385,8 @@ TEST_F(ServerSelectDialogTest, MachineNodesAskTheirMachineOnceAndShowFailures) {
     machine->setExpanded(false);
     machine->setExpanded(true);
     EXPECT_EQ(activator->timesAsked(u"\\\\PLC-1"), 1);
+    EXPECT_EQ(activator->waitCursors, std::vector<int>{1});
+    EXPECT_EQ(gui::WaitCursor::activeCount(), 0);
     EXPECT_EQ(childTexts(d, plc1).size(), 1);
 
     d.expandTreeItem(IDC_MACHINE_TREE, plc2);
