@@ -12,6 +12,8 @@
 
 #include "ndr/ole.h"
 
+#include "com/value_types.h"
+
 namespace ndr {
 namespace {
 
@@ -36,26 +38,28 @@ struct ElementForm {
 };
 
 ElementForm formOf(VARTYPE vt) {
-  switch (vt) {
-    case VT_I1: case VT_UI1:
-      return {kKindI1, 1, 1};
-    case VT_I2: case VT_UI2: case VT_BOOL:
-      return {kKindI2, 2, 2};
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_R4: case VT_ERROR:
-      return {kKindI4, 4, 4};
-    case VT_I8: case VT_UI8: case VT_R8: case VT_CY: case VT_DATE:
-      return {kKindI8, 8, 8};
-    case VT_BSTR:
-      return {kKindBstr, 4, 4};
-    case VT_UNKNOWN:
-      return {kKindUnknown, 4, 4};
-    case VT_DISPATCH:
-      return {kKindDispatch, 4, 4};
-    case VT_VARIANT:
+  const com::ValueTypeFacts* facts = com::FactsOfValueType(vt);
+  if (facts == nullptr || !facts->inArray) return {0, 0, 0};
+  switch (facts->storage) {
+    case com::ValueStorage::Data:
+      // Plain data travel in the array of their size; a DECIMAL has none.
+      switch (facts->dataSize) {
+        case 1: return {kKindI1, 1, 1};
+        case 2: return {kKindI2, 2, 2};
+        case 4: return {kKindI4, 4, 4};
+        case 8: return {kKindI8, 8, 8};
+        default: return {0, 0, 0};
+      }
+    case com::ValueStorage::Pointer:
+      // Strings and interfaces travel as referent ids; cbElements counts
+      // the four bytes of a pointer on the wire.
+      return {vt == VT_BSTR ? kKindBstr : vt == VT_DISPATCH ? kKindDispatch : kKindUnknown, 4, 4};
+    case com::ValueStorage::Variant:
       return {kKindVariant, 16, 4};
-    default:
-      return {0, 0, 0};
+    case com::ValueStorage::None:
+      break;
   }
+  return {0, 0, 0};
 }
 
 // The element type of an array that does not name it (no

@@ -10,20 +10,10 @@
 #include "ndr/ole.h"
 
 #include "com/unknown.h"
+#include "com/value_types.h"
 
 namespace ndr {
 namespace {
-
-bool isScalarArm(VARTYPE base) {
-  switch (base) {
-    case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_BOOL: case VT_I4: case VT_UI4:
-    case VT_INT: case VT_UINT: case VT_R4: case VT_ERROR: case VT_I8: case VT_UI8: case VT_R8:
-    case VT_CY: case VT_DATE: case VT_DECIMAL: case VT_BSTR: case VT_UNKNOWN: case VT_DISPATCH:
-      return true;
-    default:
-      return false;
-  }
-}
 
 template <class W>
 void walkVariant(W& w, VARIANT& value);
@@ -237,14 +227,9 @@ void walkInterface(W& w, IUnknown*& value, REFIID iid) {
 
 }  // namespace
 
-bool isWireVariantType(VARTYPE vt) {
-  const VARTYPE base = vt & VT_TYPEMASK;
-  const VARTYPE flags = vt & ~VT_TYPEMASK;
-  if (flags & ~(VT_ARRAY | VT_BYREF)) return false;
-  if (flags & VT_ARRAY) return base == VT_VARIANT || (isScalarArm(base) && base != VT_DECIMAL);
-  if (flags & VT_BYREF) return base == VT_VARIANT || isScalarArm(base);
-  return base == VT_EMPTY || base == VT_NULL || isScalarArm(base);
-}
+// The types a wireVARIANT's union has an arm for are those a VARIANT may
+// hold at all.
+bool isWireVariantType(VARTYPE vt) { return com::IsValidVariantType(vt); }
 
 void walk(Encoder& w, VARIANT& value) { walkVariant(w, value); }
 void walk(Decoder& w, VARIANT& value) { walkVariant(w, value); }
