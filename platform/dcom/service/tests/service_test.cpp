@@ -124,6 +124,54 @@ TEST_F(ServiceTest, CapturedRemoteCreateInstanceIsAnswered) {
   EXPECT_EQ(scm.authnHint, 5u);
 }
 
+// The captured request's properties, reused for the other activator calls.
+std::unique_ptr<ndr::InterfacePointer> capturedProperties() {
+  auto request = readCapture("impacket-remotecreateinstance-none.hex").ofType(0)[0];
+  RemoteCreateInstanceIn in;
+  EXPECT_FALSE(ndr::decode(request.stub(), [&](auto& w) { walkIn(w, in); }));
+  return std::move(in.properties);
+}
+
+TEST_F(ServiceTest, ClassObjectsAggregationAndBrokenProperties) {
+  auto handler = makeScmActivatorHandler(exporter, classes, options);
+  auto answer = [&](std::uint16_t opnum, auto& in) {
+    Bytes stub;
+    EXPECT_FALSE(ndr::encode(stub, [&](auto& w) { walkIn(w, in); }));
+    rpc::CallResult result = handler->call(context(opnum), stub);
+    ActivatorOut out;
+    if (result.faultStatus == 0) {
+      EXPECT_FALSE(ndr::decode(result.stub, [&](auto& w) { walkOut(w, out); }));
+    }
+    return std::make_pair(result.faultStatus, std::move(out));
+  };
+
+  RemoteGetClassObjectIn classObject;
+  classObject.properties = capturedProperties();
+  auto [fault, out] = answer(3, classObject);
+  ASSERT_EQ(fault, 0u);
+  EXPECT_EQ(out.result, S_OK);
+  EXPECT_TRUE(out.properties);
+
+  RemoteCreateInstanceIn aggregated;
+  aggregated.outer = std::make_unique<ndr::InterfacePointer>(ndr::InterfacePointer{{1, 2, 3}});
+  aggregated.properties = capturedProperties();
+  auto [fault2, out2] = answer(4, aggregated);
+  ASSERT_EQ(fault2, 0u);
+  EXPECT_EQ(out2.result, static_cast<HRESULT>(0x80040110));  // CLASS_E_NOAGGREGATION
+  EXPECT_FALSE(out2.properties);
+
+  // Properties in a standard OBJREF, and a custom one whose blob is cut.
+  RemoteCreateInstanceIn wrongKind;
+  wrongKind.properties = std::make_unique<ndr::InterfacePointer>(
+      ndr::InterfacePointer{encodeObjRef(ObjRef{kObjRefStandard, kIidIActivationPropertiesIn, {}, {}, {}, 0, 0, {}, {}})});
+  EXPECT_EQ(answer(4, wrongKind).second.result, kRpcEInvalidObjref);
+  RemoteCreateInstanceIn cut;
+  cut.properties = capturedProperties();
+  cut.properties->data.resize(cut.properties->data.size() - 40);
+  EXPECT_EQ(answer(4, cut).first, rpc::kFaultBadStubData);
+  EXPECT_EQ(exporter->objectCount(), 1u);  // only the class object
+}
+
 TEST_F(ServiceTest, CapturedRemoteActivationIsAnswered) {
   auto request = readCapture("nodedcom-remoteactivation-connect-ntlmv1ess.hex").ofType(0)[0];
   auto handler = makeActivationHandler(exporter, classes, options);
