@@ -97,16 +97,17 @@ class LineReader {
     if (keyword == QLatin1String("group")) return readPopup(own, StepKind::Group, 2, reason);
     if (keyword == QLatin1String("item")) return readPopup(own, StepKind::Item, 3, reason);
 
+    // A menu path may be written with blanks as the menu shows it
+    // ("Help/About Quillon..."); its words run up to the first answer.
     step_.kind = StepKind::Menu;
-    if (own.size() > 1) {
-      reason = QStringLiteral("\"%1\" follows the menu path; quote a path whose entries have blanks")
-                   .arg(own[1].text);
-      return false;
-    }
-    step_.menuPath = first.text.split(QLatin1Char('/'));
-    for (const QString& entry : step_.menuPath) {
-      if (entry.trimmed().isEmpty()) {
-        reason = QStringLiteral("the menu path \"%1\" has an empty entry").arg(first.text);
+    QStringList words;
+    for (const Word& word : own) words << word.text;
+    const QString path = words.join(QLatin1Char(' '));
+    step_.menuPath = path.split(QLatin1Char('/'));
+    for (QString& entry : step_.menuPath) {
+      entry = entry.trimmed();
+      if (entry.isEmpty()) {
+        reason = QStringLiteral("the menu path \"%1\" has an empty entry").arg(path);
         return false;
       }
     }
