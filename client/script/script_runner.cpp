@@ -87,15 +87,6 @@ void rightClick(QTreeWidget* tree, QTreeWidgetItem* entry) {
   QCoreApplication::sendEvent(tree->viewport(), &event);
 }
 
-void runEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  do {
-    QCoreApplication::processEvents(QEventLoop::AllEvents,
-                                    static_cast<int>(std::max<qint64>(1, ms - timer.elapsed())));
-  } while (timer.elapsed() < ms);
-}
-
 class Runner {
  public:
   Runner(const RunTarget& target, const RunOptions& options, QTextStream& out, QTextStream& err)
@@ -194,7 +185,7 @@ class Runner {
         break;
       case StepKind::Wait:
         seam.beginStep(step, report);
-        runEventsFor(step.waitMs);
+        RunEventsFor(step.waitMs);
         seam.endStep();
         break;
       case StepKind::Expect:

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <algorithm>
 #include <cstdio>
 
 #include "gui/dialog.h"
@@ -36,19 +37,18 @@ QString buttonList(const std::vector<BoxButton>& buttons) {
   return texts.join(QStringLiteral(", "));
 }
 
-// Lets timers, posted messages and server callbacks run, as the modal loop
-// of an open dialog would.
-void runEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(std::max<qint64>(1, ms - timer.elapsed())));
-  }
-}
-
 QString plainMenuText(const QString& text) { return PlainLabel(text.section(QLatin1Char('\t'), 0, 0)); }
 
 }  // namespace
+
+void RunEventsFor(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  do {
+    QCoreApplication::processEvents(QEventLoop::AllEvents,
+                                    static_cast<int>(std::max<qint64>(1, ms - timer.elapsed())));
+  } while (timer.elapsed() < ms);
+}
 
 void ScriptSeam::beginStep(const Step& step, StepReport& report, QString popupEntry,
                            std::optional<ConnectAnswer> connect) {
@@ -117,7 +117,7 @@ int ScriptSeam::runDialog(gui::Dialog& dialog) {
     }
   }
   if (step_->dialogWaitMs) {
-    runEventsFor(*step_->dialogWaitMs);
+    RunEventsFor(*step_->dialogWaitMs);
     // Closed while it was open, as by a server's shutdown request.
     if (dialog.hasEnded()) return dialog.result();
     report_->dialogCaption = caption;

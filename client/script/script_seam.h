@@ -14,6 +14,10 @@
 
 namespace script {
 
+// Lets timers, posted messages and server callbacks run for `ms`
+// milliseconds, as the modal loop of an open dialog or an idle window would.
+void RunEventsFor(int ms);
+
 class ScriptSeam : public gui::ModalSeam {
  public:
   // The texts the connect dialog gets in a connect step (an absent one
