@@ -16,6 +16,7 @@
 #include "dcom/exporter.h"
 #include "dcom/service.h"
 #include "ntlm/credentials.h"
+#include "opcwire/stubs.h"
 #include "options.h"
 #include "rpc/server.h"
 #include "surrogate_classes.h"
@@ -132,6 +133,7 @@ int main(int argc, char** argv) {
   serviceOptions.exporterPort = exporterPort;
   serviceOptions.minimumLevel = options->server.minimumLevel;
   serviceOptions.extraAddresses = options->extraAddresses;
+  serviceOptions.stubs = opcwire::makeStubs(exporter);
   dcom::registerDcomServices(server, exporter, std::make_shared<Classes>(), serviceOptions);
   int result = 0;
   {
