@@ -155,7 +155,14 @@ TEST_F(GroupCommandsTest, ReadAllItemsNReadsTheReadableItemsAndListsTheirStates)
   };
   {
     ScriptedTicks ticks({0xFFFFFFFFu, 5u});
+    // When the series starts, the waiting line is already on show.
+    std::vector<ResultPane> atStart;
+    ScriptedTicks::onRead([&] {
+      if (atStart.empty()) atStart.push_back(resultPane());
+    });
     choose(privatePane(), "G", "Read all Items n", answer("3", true));
+    ASSERT_EQ(atStart.size(), 1u);
+    EXPECT_EQ(atStart[0], (ResultPane{"IOPCSyncIO::Read", "", {"Please wait. Read is in progress ..."}}));
   }
   ResultPane pane = resultPane();
   for (QString& line : pane.lines) {

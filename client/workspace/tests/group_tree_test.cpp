@@ -1,6 +1,7 @@
 // The group panes' trees as the server fills them, their pop-ups, and the
 // lookup of the selected group's interfaces.
 
+#include "com/allocator.h"
 #include "gui/frame_window.h"
 #include "resources/resource_ids.h"
 #include "workspace_fixture.h"
@@ -95,6 +96,32 @@ TEST_F(GroupTreeTest, AGroupTheServerNoLongerKnowsLosesItsNodeAndItsPopup) {
   EXPECT_EQ(resultPane(), pane);
 }
 
+TEST_F(GroupTreeTest, APublicGroupTheServerNoLongerKnowsSaysSoInThePublicPanesWords) {
+  startConnected();
+  gui::TreeCtrl tree = publicPane()->GetTreeCtrl();
+  tree.SelectItem(entry(publicPane(), "Public Simulation"));
+  IOPCGroupStateMgt* state = nullptr;
+  ASSERT_TRUE(publicPane()->SelectedGroupInterface(&state));
+  DWORD rate = 0;
+  BOOL active = FALSE;
+  LPWSTR name = nullptr;
+  LONG bias = 0;
+  FLOAT deadband = 0;
+  LCID locale = 0;
+  OPCHANDLE client = 0;
+  OPCHANDLE handle = 0;
+  ASSERT_EQ(state->GetState(&rate, &active, &name, &bias, &deadband, &locale, &client, &handle), S_OK);
+  CoTaskMemFree(name);
+  ASSERT_EQ(frame->session().GetPublicGroups()->RemovePublicGroup(handle, TRUE), S_OK);
+
+  choose(publicPane(), "Public Simulation", "Remove Group");
+  EXPECT_EQ(resultPane().function, "IOPCServerPublicGroups::RemovePublicGroup");
+  EXPECT_NE(resultPane().returnCode, "S_OK");
+  modalScript().expectMessageBox(
+      gui::IDOK, "The connected Server does not support the optional interface 'IOPCServerPublicGroups'");
+  EXPECT_TRUE(popupEntries(publicPane(), "Public Simulation").isEmpty());
+}
+
 TEST_F(GroupTreeTest, AGroupWithoutAnInterfaceSaysSoWhenACommandNeedsIt) {
   struct Case {
     const char* progId;
@@ -105,6 +132,7 @@ TEST_F(GroupTreeTest, AGroupWithoutAnInterfaceSaysSoWhenACommandNeedsIt) {
   const Case cases[] = {
       {"Pelkor.DataSample.LimitedGroups", "Static.I4", "Read", "Interface not supported : IOPCSyncIO\n"},
       {"Pelkor.DataSample.LimitedGroups", "G", "Get Group Type", "Interface not supported : IOPCPublicGroupStateMgt\n"},
+      {"Pelkor.DataSample.LimitedGroups", "G", "Read all Items n", "Interface not supported : IOPCSyncIO\n"},
       {"Pelkor.DataSample.StatelessGroups", "G", "Get State", "Interface not supported : IOPCGroupStateMgt\n"},
       {"Pelkor.DataSample.StatelessGroups", "G", "Remove Group",
        "Invalid Group Handle or interface\nIOPCGroupStateMgt not supported.\n"},
