@@ -117,9 +117,12 @@ QStringList DialogFields::labels() const {
   QStringList labels;
   for (const DialogField& field : fields_) {
     // Fields the dialog hides for its mode are not there for the user.
+    // Nor can a user type into a read-only field.
     const QWidget* widget = dialog_.GetDlgItem(field.ids.front());
     const bool shown = widget == nullptr || widget->isVisibleTo(widget->window());
-    if (!field.label.isEmpty() && shown) labels << field.label;
+    const auto* line = qobject_cast<const QLineEdit*>(widget);
+    const bool readOnly = line != nullptr && line->isReadOnly();
+    if (!field.label.isEmpty() && shown && !readOnly) labels << field.label;
   }
   return labels;
 }

@@ -62,11 +62,11 @@ TEST(ExamplesTest, EveryExampleHoldsAgainstTheSampleServer) {
       {"server_commands.quillon",
        nullptr,
        {"  function: IOPCServer::GetStatus", "  | dwServerState      : OPC_STATUS_RUNNING",
-        "  function: IOPCItemProperties::LookupItemIDs", "line 96: expect disconnected: passed"}},
+        "  function: IOPCItemProperties::LookupItemIDs", "expect disconnected: passed"}},
       {"group_items.quillon",
        nullptr,
        {"  function: IOPCItemMgt::AddItems", "  function: IOPCGroupStateMgt::CloneGroup",
-        "  | Name            : Line3", "line 51: expect disconnected: passed"}},
+        "  | Name            : Line3", "  function: IOPCSyncIO::Write", "expect disconnected: passed"}},
       {"load_10000_items.quillon",
        "10000",
        {"  | Total number of items added : 10035", "  | Duration of AddItems() : ",
@@ -85,7 +85,7 @@ TEST(ExamplesTest, EveryExampleHoldsAgainstTheSampleServer) {
     const QStringList lines = run.out.split(QLatin1Char('\n'));
     for (const char* line : c.lines) {
       const bool found = std::any_of(lines.begin(), lines.end(),
-                                     [&](const QString& candidate) { return candidate.startsWith(line); });
+                                     [&](const QString& candidate) { return candidate.contains(line); });
       EXPECT_TRUE(found) << c.script << " wrote no line " << line;
     }
     EXPECT_FALSE(run.out.contains(QStringLiteral("FAILED"))) << c.script;
