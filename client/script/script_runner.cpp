@@ -152,6 +152,7 @@ class Runner {
     }
     QElapsedTimer timer;
     timer.start();
+    seam.beginStep(step, report);
     switch (step.kind) {
       case StepKind::Connect: {
         if (target_.connected()) {
@@ -162,9 +163,8 @@ class Runner {
         answer.server = step.progId ? step.progId : (options_.server.isEmpty() ? std::nullopt
                                                                                 : std::optional(options_.server));
         answer.machine = step.machine.value_or(options_.machine);
-        seam.beginStep(step, report, {}, answer);
-        target_.frame->SendMessage(gui::WM_COMMAND, gui::MakeCommandParam(target_.connectCommand), 0);
-        seam.endStep();
+        seam.setConnectAnswer(answer);
+        sendCommand(target_.connectCommand);
         break;
       }
       case StepKind::Disconnect:
@@ -172,32 +172,32 @@ class Runner {
           report.failure = QStringLiteral("no server is connected");
           break;
         }
-        seam.beginStep(step, report);
-        target_.frame->SendMessage(gui::WM_COMMAND, gui::MakeCommandParam(target_.disconnectCommand), 0);
-        seam.endStep();
+        sendCommand(target_.disconnectCommand);
         break;
       case StepKind::Menu:
-        runMenuCommand(step, report, seam);
+        runMenuCommand(step, report);
         break;
       case StepKind::Group:
       case StepKind::Item:
         runPopupEntry(step, report, seam);
         break;
       case StepKind::Wait:
-        seam.beginStep(step, report);
         RunEventsFor(step.waitMs);
-        seam.endStep();
         break;
       case StepKind::Expect:
         break;
     }
-    // Work the command posted to itself finishes before the pane is read.
+    // Work that the command posted to the window finishes within the step,
+    // so that its message boxes and results count as the step's.
     QCoreApplication::sendPostedEvents();
+    seam.endStep();
     report.elapsedMs = timer.elapsed();
     readResultPane(report);
   }
 
-  void runMenuCommand(const Step& step, StepReport& report, ScriptSeam& seam) {
+  void sendCommand(UINT id) { target_.frame->SendMessage(gui::WM_COMMAND, gui::MakeCommandParam(id), 0); }
+
+  void runMenuCommand(const Step& step, StepReport& report) {
     bool greyed = false;
     QString reason;
     const UINT id = findMenuCommand(*target_.frame, step.menuPath, true, greyed, reason);
@@ -216,9 +216,7 @@ class Runner {
       exitRequested_ = true;
       return;
     }
-    seam.beginStep(step, report);
-    target_.frame->SendMessage(gui::WM_COMMAND, gui::MakeCommandParam(id), 0);
-    seam.endStep();
+    sendCommand(id);
   }
 
   void runPopupEntry(const Step& step, StepReport& report, ScriptSeam& seam) {
@@ -241,11 +239,9 @@ class Runner {
       report.failure = QStringLiteral("the group \"%1\" shows no item \"%2\"").arg(step.group, step.item);
       return;
     }
-    seam.beginStep(step, report, step.entry);
+    seam.setPopupEntry(step.entry);
     rightClick(tree, entry);
-    const bool chosen = seam.popupChosen();
-    seam.endStep();
-    if (!chosen && report.error.isEmpty() && report.failure.isEmpty() && report.boxes.empty()) {
+    if (!seam.popupChosen() && report.error.isEmpty() && report.failure.isEmpty() && report.boxes.empty()) {
       report.failure = QStringLiteral("a right click on \"%1\" opened no pop-up menu")
                            .arg(step.kind == StepKind::Group ? step.group : step.item);
     }

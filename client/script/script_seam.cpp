@@ -50,13 +50,12 @@ void RunEventsFor(int ms) {
   } while (timer.elapsed() < ms);
 }
 
-void ScriptSeam::beginStep(const Step& step, StepReport& report, QString popupEntry,
-                           std::optional<ConnectAnswer> connect) {
+void ScriptSeam::beginStep(const Step& step, StepReport& report) {
   step_ = &step;
   report_ = &report;
-  popupEntry_ = std::move(popupEntry);
+  popupEntry_.clear();
   popupChosen_ = false;
-  connect_ = std::move(connect);
+  connect_.reset();
   dialogAnswered_ = false;
   boxAnswersUsed_ = 0;
 }

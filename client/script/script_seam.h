@@ -28,10 +28,12 @@ class ScriptSeam : public gui::ModalSeam {
   };
 
   // From here on the interactions belong to `step` and are recorded in
-  // `report`; `popupEntry` is the entry to choose in the pop-up menu the
-  // step opens (empty for none).
-  void beginStep(const Step& step, StepReport& report, QString popupEntry = {},
-                 std::optional<ConnectAnswer> connect = std::nullopt);
+  // `report`.
+  void beginStep(const Step& step, StepReport& report);
+  // The entry to choose in the pop-up menu the step opens.
+  void setPopupEntry(QString entry) { popupEntry_ = std::move(entry); }
+  // What the connect dialog gets, when the step opens it.
+  void setConnectAnswer(ConnectAnswer answer) { connect_ = std::move(answer); }
   // Reports answers the step gave that nothing asked for; then no step is
   // running and message boxes go to the standard error output.
   void endStep();
