@@ -106,8 +106,9 @@ class CGroupView : public gui::TreeView {
   // The per-item failure lines of a call that returned S_FALSE.
   void AddItemFailure(const std::string& line, HRESULT itemError);
 
-  // Group pop-up (group_commands.cpp, group_item_commands.cpp,
-  // add_all_items.cpp, read_all_items.cpp).
+  // Group pop-up (group_commands.cpp, group_state_command.cpp,
+  // group_name_commands.cpp, group_item_commands.cpp, add_all_items.cpp,
+  // group_read_command.cpp).
   void OnGetGroupType();
   void OnGetState();
   void OnSetState();
@@ -120,7 +121,8 @@ class CGroupView : public gui::TreeView {
   void OnAddAllItems();
   void OnReadAllItemsN();
 
-  // Item pop-up (item_commands.cpp, item_read_commands.cpp).
+  // Item pop-up (item_commands.cpp, item_write_command.cpp,
+  // item_param_commands.cpp, read_item_n.cpp, item_advise_command.cpp).
   void OnRemoveItem();
   void OnReadItem();
   void OnWriteItem();

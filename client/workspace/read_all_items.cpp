@@ -12,7 +12,6 @@
 #include "result/result_code_text.h"
 #include "session/server_session.h"
 #include "win/time.h"
-#include "workspace/group_view.h"
 #include "workspace/line_format.h"
 #include "workspace/task_memory.h"
 #include "workspace/tick_clock.h"
