@@ -279,5 +279,32 @@ TEST_F(GroupCommandsTest, AddItemAddsTheTypedItemOrSaysWhyNot) {
   EXPECT_EQ(shape(privatePane()), (QStringList{"Private Groups#0", "  G#1", "    Static.R4#4"}));
 }
 
+TEST_F(GroupCommandsTest, ANameTheServerRefusesShowsOnlyTheReturnCodeAndChangesNothing) {
+  struct Case {
+    const char* command;
+    const char* caption;
+    const char* function;
+  };
+  const Case cases[] = {
+      {"Set Name", "IOPCGroupStateMgt::SetName", "IOPCGroupStateMgt::SetName"},
+      {"Clone Group", "IOPCGroupStateMgt::CloneGroup", "IOPCGroupStateMgt::CloneGroup"},
+  };
+  startConnected();
+  addGroup("Taken", {});
+  addGroup("G", {"Static.I4"});
+  const QStringList before = shape(privatePane());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    // Another group already has the name.
+    choose(privatePane(), "G", c.command,
+           [&] { modalScript().expectDialog(IDD_TEXT_PARAM, typeText(c.caption, "Taken")); });
+    const ResultPane pane = resultPane();
+    EXPECT_EQ(pane.function, c.function);
+    EXPECT_TRUE(pane.returnCode.startsWith("OPC_E_DUPLICATENAME")) << pane.returnCode.toStdString();
+    EXPECT_TRUE(pane.lines.isEmpty());
+    EXPECT_EQ(shape(privatePane()), before);
+  }
+}
+
 }  // namespace
 }  // namespace quillon::testing
