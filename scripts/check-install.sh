@@ -5,7 +5,7 @@
 #      registered in the staged machine-wide registry as the package's
 #      postinst does, and the installed Quillon started from there with an
 #      empty home, no per-user registry and no build tree on any search path:
-#      it must connect to "Pelkor.DataSample".
+#      it must connect to "Pelkor.DataSample" and run an example script.
 #   2. `cpack -G DEB`: the package holds the programs, libraries, headers,
 #      desktop entry, icons and manual pages, its dependencies come from the
 #      libraries it links, and its maintainer scripts call `regsvr --system`.
@@ -40,6 +40,12 @@ if grep -q -e "Cannot connect" -e "failed" "$work/quillon.log" || [ ! -s "$work/
   fail "the installed quillon did not connect to Pelkor.DataSample:"
   cat "$work/quillon.log" >&2
 fi
+# A script run needs no display and finds the installed example scripts.
+example=$stage/usr/share/doc/velmora/examples/group_items.quillon
+if ! "${clean_env[@]}" timeout 120 "$stage/usr/bin/quillon" --run "$example" >"$work/script.log" 2>&1; then
+  fail "the installed quillon did not run $example:"
+  tail -n 20 "$work/script.log" >&2
+fi
 
 (cd "$build" && cpack -G DEB >"$work/cpack.log") || { cat "$work/cpack.log" >&2; fail "cpack"; }
 deb=$(ls -t "$build"/velmora_*.deb | head -n 1)
@@ -50,7 +56,8 @@ for file in usr/bin/quillon usr/bin/regsvr usr/bin/regtool \
             usr/lib/libgantrel.so usr/lib/libmorvick.so usr/lib/pkgconfig/gantrel.pc usr/lib/pkgconfig/morvick.pc \
             usr/include/velmora/sockets/syssock.h usr/include/velmora/resman/rsm.h \
             usr/include/velmora/component/init_record.h usr/share/applications/quillon.desktop \
-            usr/share/icons/hicolor/48x48/apps/quillon.png usr/share/man/man1/quillon.1; do
+            usr/share/icons/hicolor/48x48/apps/quillon.png usr/share/man/man1/quillon.1 \
+            usr/share/doc/velmora/examples/group_items.quillon; do
   grep -q " \./$file\$" <<<"$contents" || fail "the package lacks /$file"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
