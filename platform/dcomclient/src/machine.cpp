@@ -74,8 +74,50 @@ rpc::ClientCallResult Machine::resolverCall(const IID& iid, std::uint16_t opnum,
   return connection->call(syntaxOf(iid), opnum, stub);
 }
 
+void Machine::queueRelease(Oxid oxid, std::vector<RemInterfaceRef> refs) {
+  std::lock_guard lock(mutex_);
+  releases_.emplace_back(oxid, std::move(refs));
+}
+
+void Machine::sendReleases() {
+  std::lock_guard sending(sending_);
+  std::vector<std::pair<Oxid, std::vector<RemInterfaceRef>>> releases;
+  {
+    std::lock_guard lock(mutex_);
+    releases.swap(releases_);
+  }
+  for (auto& [oxid, refs] : releases) {
+    OxidInfo info;
+    if (FAILED(resolve(oxid, info))) continue;
+    RemRefsIn in;
+    in.orpcThis = orpcThis();
+    in.refs = std::move(refs);
+    std::vector<std::uint8_t> request;
+    ndr::encode(request, [&](auto& w) { walkIn(w, in); });
+    // A release that fails leaves the references to the server's expiry of
+    // objects nobody pings.
+    call(oxid, info.remUnknown, kIidIRemUnknown, static_cast<std::uint16_t>(RemUnknownOp::remRelease), request);
+  }
+}
+
 rpc::ClientCallResult Machine::objectCall(Oxid oxid, const Ipid& ipid, const IID& iid, std::uint16_t opnum,
                                           std::span<const std::uint8_t> stub) {
+  bool pending;
+  {
+    std::lock_guard lock(mutex_);
+    pending = !releases_.empty();
+  }
+  if (pending) {
+    sendReleases();
+  } else {
+    // Releases another thread is sending still go first.
+    std::lock_guard sending(sending_);
+  }
+  return call(oxid, ipid, iid, opnum, stub);
+}
+
+rpc::ClientCallResult Machine::call(Oxid oxid, const Ipid& ipid, const IID& iid, std::uint16_t opnum,
+                                    std::span<const std::uint8_t> stub) {
   if (!client_) return {rpc::ClientStatus::AccessDenied, 0, {}};
   OxidInfo info;
   if (FAILED(resolve(oxid, info))) return {rpc::ClientStatus::Unreachable, 0, {}};

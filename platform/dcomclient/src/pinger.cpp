@@ -42,9 +42,10 @@ void Pinger::remove(const std::shared_ptr<Machine>& machine, Oid oid) {
 }
 
 void Pinger::release(const std::shared_ptr<Machine>& machine, Oxid oxid, std::vector<RemInterfaceRef> refs) {
+  machine->queueRelease(oxid, std::move(refs));
   {
     std::lock_guard lock(mutex_);
-    releases_.push_back({machine, oxid, std::move(refs)});
+    releases_.push_back(machine);
   }
   wake_.notify_all();
 }
@@ -75,22 +76,10 @@ void Pinger::run() {
     if (due) nextTick = std::chrono::steady_clock::now() + period_;
     busy_ = true;
     flushing_ = false;
-    std::vector<Release> releases = std::move(releases_);
+    std::vector<std::shared_ptr<Machine>> releases = std::move(releases_);
     releases_.clear();
     lock.unlock();
-    for (auto& release : releases) {
-      RemRefsIn in;
-      in.orpcThis = orpcThis();
-      in.refs = std::move(release.refs);
-      std::vector<std::uint8_t> request;
-      ndr::encode(request, [&](auto& w) { walkIn(w, in); });
-      OxidInfo info;
-      if (FAILED(release.machine->resolve(release.oxid, info))) continue;
-      // A release that fails leaves the references to the server's expiry
-      // of objects nobody pings.
-      release.machine->objectCall(release.oxid, info.remUnknown, kIidIRemUnknown,
-                                  static_cast<std::uint16_t>(RemUnknownOp::remRelease), request);
-    }
+    for (auto& machine : releases) machine->sendReleases();
     lock.lock();
     for (auto& [key, set] : sets_) ping(set, due);
     for (auto it = sets_.begin(); it != sets_.end();) {

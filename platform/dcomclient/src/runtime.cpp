@@ -6,6 +6,7 @@
 
 #include "dcom/activation_properties.h"
 #include "dcom/objref.h"
+#include "opc_proxy_support.h"
 #include "runtime_internal.h"
 
 namespace dcom::client {
@@ -289,7 +290,13 @@ std::size_t DcomActivator::objectCount() const { return runtime_->objectCount();
 
 void DcomActivator::flush() { runtime_->pinger().flush(); }
 
+void registerOpcProxies() {
+  opc::registerServerProxies();
+  opc::registerGroupProxies();
+}
+
 void installDcomActivator() {
+  registerOpcProxies();
   RuntimeSettings settings;
   std::string error;
   auto credentials = MachineCredentials::load(MachineCredentials::defaultPath(), &error);

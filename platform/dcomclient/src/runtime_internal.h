@@ -43,15 +43,24 @@ public:
 
   // A call on the resolver's port (activation, resolver, pings).
   rpc::ClientCallResult resolverCall(const IID& iid, std::uint16_t opnum, std::span<const std::uint8_t> stub);
-  // A call on an interface of an object of oxid.
+  // A call on an interface of an object of oxid. References released
+  // before it reach the server first, so that a server sees objects as the
+  // client left them (a group released before RemoveGroup is not in use).
   rpc::ClientCallResult objectCall(Oxid oxid, const Ipid& ipid, const IID& iid, std::uint16_t opnum,
                                    std::span<const std::uint8_t> stub);
+  // Queues references to give back with RemRelease; sendReleases sends what
+  // is queued (the pinger's thread does so soon after, the next call at
+  // the latest).
+  void queueRelease(Oxid oxid, std::vector<RemInterfaceRef> refs);
+  void sendReleases();
   // The OXID's bindings, from the cache or asked of the resolver.
   HRESULT resolve(Oxid oxid, OxidInfo& info);
   void remember(Oxid oxid, OxidInfo info);
 
 private:
   using Connection = std::shared_ptr<rpc::ClientConnection>;
+  rpc::ClientCallResult call(Oxid oxid, const Ipid& ipid, const IID& iid, std::uint16_t opnum,
+                             std::span<const std::uint8_t> stub);
   // A usable connection to host:port, reconnecting when the last one broke.
   rpc::ClientStatus connectionTo(const std::string& host, std::uint16_t port, Connection& out);
 
@@ -63,6 +72,11 @@ private:
   std::map<std::string, Connection> connections_;  // by "host[port]"
   std::map<Oxid, OxidInfo> oxids_;
   std::string reachedAddress_;  // the numeric address the resolver answered on
+  std::vector<std::pair<Oxid, std::vector<RemInterfaceRef>>> releases_;
+
+  // Held while releases are sent, so that a call waits for releases another
+  // thread has taken from the queue but not yet sent.
+  std::mutex sending_;
 };
 
 class Runtime;
@@ -125,11 +139,7 @@ private:
     std::set<Oid> removing;
     bool failed = false;  // the last ping did not get through
   };
-  struct Release {
-    std::shared_ptr<Machine> machine;
-    Oxid oxid = 0;
-    std::vector<RemInterfaceRef> refs;
-  };
+
   void run();
   void ping(Set& set, bool due);
 
@@ -138,7 +148,7 @@ private:
   std::condition_variable wake_;
   std::condition_variable idle_;
   std::map<Machine*, Set> sets_;
-  std::vector<Release> releases_;
+  std::vector<std::shared_ptr<Machine>> releases_;  // machines with releases queued
   bool busy_ = false;
   bool flushing_ = false;
   std::uint64_t passes_ = 0;

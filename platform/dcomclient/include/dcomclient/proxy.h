@@ -37,23 +37,30 @@ public:
 // causality id.
 OrpcThis orpcThis();
 
-// Calls opnum with in (walked by walkIn) and decodes the answer into out
-// (walked by walkOut with the extra arguments, such as the count of a
-// returned array). Answers that do not decode give RPC_X_BAD_STUB_DATA as an
-// HRESULT; otherwise the call's HRESULT is S_OK and out holds the method's
-// own result.
-template <class In, class Out, class... Extra>
-HRESULT invoke(Channel& channel, std::uint16_t opnum, In& in, Out& out, Extra&&... extra) {
-  in.orpcThis = orpcThis();
+// Calls opnum with the request encodeIn(walker) writes and decodes the
+// answer with decodeOut(walker). Answers that do not decode give
+// RPC_X_BAD_STUB_DATA as an HRESULT; otherwise the call's HRESULT is S_OK and
+// what decodeOut filled holds the method's own result.
+template <class EncodeIn, class DecodeOut>
+HRESULT callMethod(Channel& channel, std::uint16_t opnum, EncodeIn&& encodeIn, DecodeOut&& decodeOut) {
   std::vector<std::uint8_t> request;
-  if (ndr::encode(request, [&](auto& w) { walkIn(w, in); }, &channel.marshaler())) return E_INVALIDARG;
+  if (ndr::encode(request, encodeIn, &channel.marshaler())) return E_INVALIDARG;
   std::vector<std::uint8_t> response;
   HRESULT hr = channel.call(opnum, request, response);
   if (FAILED(hr)) return hr;
-  if (ndr::decode(response, [&](auto& w) { walkOut(w, out, extra...); }, nullptr, &channel.marshaler())) {
+  if (ndr::decode(response, decodeOut, nullptr, &channel.marshaler())) {
     return static_cast<HRESULT>(0x800706F7);  // RPC_X_BAD_STUB_DATA
   }
   return S_OK;
+}
+
+// The usual case: in walked by walkIn (with a fresh ORPCTHIS), out by
+// walkOut with the extra arguments (such as the count of a returned array).
+template <class In, class Out, class... Extra>
+HRESULT invoke(Channel& channel, std::uint16_t opnum, In& in, Out& out, Extra&&... extra) {
+  in.orpcThis = orpcThis();
+  return callMethod(
+      channel, opnum, [&](auto& w) { walkIn(w, in); }, [&](auto& w) { walkOut(w, out, extra...); });
 }
 
 // The base of every interface proxy: its lifetime is its remote object's.

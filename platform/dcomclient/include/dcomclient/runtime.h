@@ -62,6 +62,10 @@ private:
 // The COM code for the outcome of a call that failed in the runtime.
 HRESULT hresultOf(rpc::ClientStatus status, std::uint32_t faultStatus);
 
+// Registers the proxies of the OPC Data Access and OPC Common interfaces,
+// the server list's, the connection points' and the standard enumerators'.
+void registerOpcProxies();
+
 // Installs a DcomActivator for the process with the credentials from the
 // default file; a file that is refused is reported on standard error and
 // leaves every machine with access denied.
