@@ -12,6 +12,7 @@
 
 #include "app/main_window.h"
 #include "app/quillon_app.h"
+#include "dcomclient/runtime.h"
 #include "resources/resource_ids.h"
 #include "script/script_command_line.h"
 #include "script/script_reader.h"
@@ -91,6 +92,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon: %s\n%s", qPrintable(usageError), kUsage);
     return script::kScriptError;
   }
+  // Machines other than this one are reached over DCOM with the user's
+  // credentials file.
+  dcom::client::installDcomActivator();
   CQuillonApp app;
   if (invocation) {
     script::Script steps;
