@@ -81,12 +81,21 @@ DialogFields::DialogFields(gui::Dialog& dialog) : dialog_(dialog) {
   // The label that the next control takes: the last static text or group
   // box before it. A control takes it once; a radio group shares it.
   QString pending;
-  int radioGroup = -1;  // index of the open radio group's field
+  int pendingId = gui::IDC_STATIC;  // the pending label's id when the dialog writes its text
+  int radioGroup = -1;              // index of the open radio group's field
+  // A text the dialog writes itself that labels no field is information of
+  // its own (a version, a count): it counts among the dialog's contents.
+  auto keepUnusedText = [&] {
+    if (pendingId != gui::IDC_STATIC) fields_.push_back({QString(), gui::ControlKind::Label, {pendingId}});
+    pendingId = gui::IDC_STATIC;
+  };
   for (const gui::ControlTemplate& control : template_->controls) {
     const bool ownText = control.id != gui::IDC_STATIC;
     const QString shown = ownText ? dialog.GetDlgItemText(control.id) : control.text;
     if (control.kind == gui::ControlKind::Label || control.kind == gui::ControlKind::GroupBox) {
+      keepUnusedText();
       pending = PlainLabel(shown);
+      if (control.kind == gui::ControlKind::Label) pendingId = control.id;
       radioGroup = -1;
       continue;
     }
@@ -99,6 +108,7 @@ DialogFields::DialogFields(gui::Dialog& dialog) : dialog_(dialog) {
       fields_.push_back({pending, control.kind, {control.id}});
       radioGroup = static_cast<int>(fields_.size()) - 1;
       pending.clear();
+      pendingId = gui::IDC_STATIC;
       continue;
     }
     radioGroup = -1;
@@ -108,7 +118,9 @@ DialogFields::DialogFields(gui::Dialog& dialog) : dialog_(dialog) {
     }
     fields_.push_back({pending, control.kind, {control.id}});
     pending.clear();
+    pendingId = gui::IDC_STATIC;
   }
+  keepUnusedText();
 }
 
 QString DialogFields::caption() const { return dialog_.GetWindowText(); }
@@ -140,7 +152,9 @@ QStringList DialogFields::contents() const {
     }
     QWidget* widget = dialog_.GetDlgItem(field.ids.front());
     if (widget == nullptr || !widget->isVisibleTo(widget->window())) continue;
-    if (auto* list = qobject_cast<QListWidget*>(widget)) {
+    if (field.kind == gui::ControlKind::Label) {
+      lines << dialog_.GetDlgItemText(field.ids.front());
+    } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
       if (!prefix.isEmpty()) lines << field.label + QLatin1Char(':');
       lines << entriesOf(list);
     } else if (auto* box = qobject_cast<QAbstractButton*>(widget)) {

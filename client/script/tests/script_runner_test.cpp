@@ -225,6 +225,26 @@ TEST_F(ScriptRunnerTest, RecordsMessageBoxesWithTheirCaptions) {
       << err.toStdString();
 }
 
+TEST_F(ScriptRunnerTest, WritesWhatADialogHeldOpenShowedBeforeItClosed) {
+  // The About box's texts are written by the dialog itself (from the
+  // running program's version block); they label no field.
+  EXPECT_EQ(run("Help/About Quillon... wait=0 button=OK\n"
+                "expect match \" Version [0-9]+\\.[0-9]+$\"\n"),
+            kAllHeld)
+      << err.toStdString() << out.toStdString();
+  EXPECT_TRUE(contains(out, "line 1: Help/About Quillon... wait=0 button=OK (")) << out.toStdString();
+  EXPECT_TRUE(contains(out, "\n  dialog \"About ")) << out.toStdString();
+
+  // Fields show as "label: value", with the answers already entered.
+  EXPECT_EQ(run("connect Pelkor.DataSample\n"
+                "OPCServer/IOPCServer/RemoveGroup \"Handle of the group to be removed\"=12 wait=0 button=Cancel\n"),
+            kAllHeld)
+      << err.toStdString();
+  EXPECT_TRUE(contains(out, "  > Handle of the group to be removed: 12\n"
+                            "  > Forces deletion of the group even if references are outstanding: off\n"))
+      << out.toStdString();
+}
+
 TEST_F(ScriptRunnerTest, ExitEndsTheRunAndLeavesTheWindowToTheProgram) {
   EXPECT_EQ(run("connect Pelkor.DataSample\n"
                 "Exit\n"
