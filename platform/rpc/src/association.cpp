@@ -9,7 +9,9 @@ namespace {
 constexpr uint8_t kAuthTypeNtlm = 10;
 constexpr uint8_t kAuthTypeDefault = 0xFF;  // the server's choice, which is NTLM
 constexpr size_t kMaxPresentationContexts = 1024;
-constexpr size_t kMaxAuthContexts = 16;
+// Some clients log on afresh with every alter_context, also when they switch
+// back to an interface bound before, so a long session holds many contexts.
+constexpr size_t kMaxAuthContexts = 256;
 constexpr size_t kSignatureSize = 16;
 
 std::string hex32(uint32_t value) {
