@@ -4,6 +4,10 @@
 // position; a flat browse lists the fully qualified IDs of every item at
 // and below it.
 
+#include <algorithm>
+#include <memory>
+#include <string_view>
+
 #include "address_space.h"
 #include "com/enumerator.h"
 #include "opc/opcerror.h"
@@ -14,6 +18,48 @@
 #include "wildcard.h"
 
 namespace sample {
+namespace {
+
+// Browse results are names and IDs that live in the address space, which
+// never changes; the enumerator keeps views of them (and the address space
+// alive) and copies each string only when a client fetches it. Copying every
+// ID up front cost an allocation per item before the client asked for any,
+// and a flat browse of a large branch then touched twice the memory.
+struct ViewCopy {
+  using Stored = std::u16string_view;
+  using Out = LPOLESTR;
+  static bool copy(const Stored& from, Out* to) {
+    const size_t length = from.size();
+    *to = static_cast<LPOLESTR>(CoTaskMemAlloc((length + 1) * sizeof(OLECHAR)));
+    if (*to == nullptr) return false;
+    std::copy(from.begin(), from.end(), *to);
+    (*to)[length] = 0;
+    return true;
+  }
+  static void destroy(Out* item) {
+    CoTaskMemFree(*item);
+    *item = nullptr;
+  }
+};
+
+using NameEnumerator = com::Enumerator<IEnumString, ViewCopy>;
+
+// The views and the address space they point into, kept together.
+struct BrowseResult {
+  std::shared_ptr<const AddressSpace> space;
+  NameEnumerator::Items names;
+};
+
+HRESULT enumerateNames(std::shared_ptr<BrowseResult> result, IEnumString** out) {
+  // Aliases the views with the owner of the whole result.
+  std::shared_ptr<const NameEnumerator::Items> names(result, &result->names);
+  com::Ptr<NameEnumerator> enumerator = com::makeObject<NameEnumerator>(std::move(names));
+  if (!enumerator) return E_OUTOFMEMORY;
+  *out = enumerator.detach();
+  return S_OK;
+}
+
+}  // namespace
 
 HRESULT SampleServer::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
   if (pNameSpaceType == nullptr) return E_INVALIDARG;
@@ -73,7 +119,9 @@ HRESULT SampleServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR
            (item.accessRights & dwAccessRightsFilter) == dwAccessRightsFilter;
   };
   return guarded([&] {
-    std::vector<std::u16string> names;
+    auto result = std::make_shared<BrowseResult>();
+    result->space = core_->shared->space;
+    NameEnumerator::Items& names = result->names;
     const Branch& branch = space.branch(position);
     if (dwBrowseFilterType == OPC_BRANCH) {
       for (uint32_t child : branch.branches) {
@@ -93,7 +141,7 @@ HRESULT SampleServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR
       }
     }
     const bool empty = names.empty();
-    const HRESULT hr = com::EnumString::create(std::move(names), ppIEnumString);
+    const HRESULT hr = enumerateNames(std::move(result), ppIEnumString);
     if (FAILED(hr)) return hr;
     return empty && !options_.emptyEnumerationsSucceed ? S_FALSE : S_OK;
   });

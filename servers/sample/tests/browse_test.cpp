@@ -93,6 +93,28 @@ TEST_F(SampleBrowseTest, FlatBrowseListsFullIdsBelowThePosition) {
                                                 u"Static.Arrays.VariantArray"}));
 }
 
+// A client may keep a browse enumerator after it released the server; the
+// names must stay readable, also through a clone.
+TEST_F(SampleBrowseTest, EnumeratorsOutliveTheServer) {
+  ServerOptions options = fastOptions();
+  options.manyItemCount = 3;  // an address space no other server of this test shares
+  com::Ptr<IOPCServer> own = makeServer(options);
+  com::Ptr<IEnumString> flat;
+  com::Ptr<IEnumString> branches;
+  {
+    auto ownBrowse = query<IOPCBrowseServerAddressSpace>(own);
+    ASSERT_EQ(ownBrowse->BrowseOPCItemIDs(OPC_FLAT, u"ManyItems.*", VT_EMPTY, 0, flat.put()), S_OK);
+    ASSERT_EQ(ownBrowse->BrowseOPCItemIDs(OPC_BRANCH, u"M*", VT_EMPTY, 0, branches.put()), S_OK);
+  }
+  own = nullptr;
+  com::Ptr<IEnumString> clone;
+  ASSERT_EQ(flat->Clone(clone.put()), S_OK);
+  flat = nullptr;
+  EXPECT_EQ(readAll(clone.get()),
+            (std::vector<std::u16string>{u"ManyItems.Item0", u"ManyItems.Item1", u"ManyItems.Item2"}));
+  EXPECT_EQ(readAll(branches.get()), std::vector<std::u16string>{u"ManyItems"});
+}
+
 TEST_F(SampleBrowseTest, FiltersNarrowTheList) {
   struct Case {
     OPCBROWSETYPE type;
