@@ -340,3 +340,30 @@ TEST_F(SampleServerListTest, DescribesAClassAndResolvesProgIds) {
 }
 
 }  // namespace
+
+TEST_F(SampleServerListTest, TheSecondInterfaceTellsBothProgIdsApart) {
+  com::Ptr<IOPCServerList2> second;
+  ASSERT_EQ(list->QueryInterface(IID_IOPCServerList2, second.putVoid()), S_OK);
+  LPOLESTR progId = nullptr;
+  LPOLESTR description = nullptr;
+  LPOLESTR independent = nullptr;
+  CLSID sample{};
+  ASSERT_EQ(second->CLSIDFromProgID(u"Pelkor.DataSample", &sample), S_OK);
+  ASSERT_EQ(second->GetClassDetails(sample, &progId, &description, &independent), S_OK);
+  EXPECT_EQ(takeString(progId), u"Pelkor.DataSample.1");
+  EXPECT_EQ(takeString(description), u"Pelkor Data Sample Server");
+  EXPECT_EQ(takeString(independent), u"Pelkor.DataSample");
+  const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+  EXPECT_EQ(second->GetClassDetails(unknown, &progId, &description, &independent), REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(independent, nullptr);
+
+  CATID category = CATID_OPCDAServer20;
+  com::Ptr<IOPCEnumGUID> classes;
+  ASSERT_EQ(second->EnumClassesOfCategories(1, &category, 0, nullptr, classes.put()), S_OK);
+  std::vector<CLSID> all(20);
+  ULONG fetched = 0;
+  EXPECT_EQ(classes->Next(20, all.data(), &fetched), S_FALSE);
+  all.resize(fetched);
+  EXPECT_EQ(all, classesOf({CATID_OPCDAServer20}));
+  EXPECT_EQ(second->EnumClassesOfCategories(1, nullptr, 0, nullptr, classes.put()), E_INVALIDARG);
+}

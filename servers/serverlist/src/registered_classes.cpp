@@ -102,9 +102,9 @@ std::optional<ClassDetails> classDetails(REFCLSID clsid) {
   if (!classKey) return std::nullopt;
   ClassDetails details;
   details.description = classKey.defaultValue().value_or("");
-  auto progId = classKey.defaultValue("VersionIndependentProgID");
-  if (!progId || progId->empty()) progId = classKey.defaultValue("ProgID");
-  details.progId = progId.value_or("");
+  details.independentProgId = classKey.defaultValue("VersionIndependentProgID").value_or("");
+  details.versionedProgId = classKey.defaultValue("ProgID").value_or("");
+  details.progId = details.independentProgId.empty() ? details.versionedProgId : details.independentProgId;
   return details;
 }
 

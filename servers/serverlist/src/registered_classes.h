@@ -27,6 +27,8 @@ std::vector<RegisteredClass> registeredClasses();
 struct ClassDetails {
   std::string progId;  // the version-independent ProgID when there is one
   std::string description;
+  std::string versionedProgId;     // the ProgID value itself ("" when none)
+  std::string independentProgId;   // the VersionIndependentProgID ("" when none)
 };
 
 // Nothing when the class is not registered.

@@ -46,20 +46,41 @@ LPOLESTR taskString(const std::string& text) {
 
 }  // namespace
 
+HRESULT ServerList::matchingClasses(ULONG cImplemented, const CATID* rgcatidImpl, ULONG cRequired,
+                                    const CATID* rgcatidReq, std::vector<GUID>& classes) {
+  if (cImplemented != 0 && cImplemented != ULONG_MAX && rgcatidImpl == nullptr) return E_INVALIDARG;
+  if (cRequired != 0 && cRequired != ULONG_MAX && rgcatidReq == nullptr) return E_INVALIDARG;
+  for (const auto& entry : registeredClasses()) {
+    if (implementsAny(entry, cImplemented, rgcatidImpl) && requiresOnly(entry, cRequired, rgcatidReq)) {
+      classes.push_back(entry.clsid);
+    }
+  }
+  return S_OK;
+}
+
 HRESULT ServerList::EnumClassesOfCategories(ULONG cImplemented, CATID rgcatidImpl[], ULONG cRequired,
                                             CATID rgcatidReq[], IEnumGUID** ppenumClsid) {
   if (ppenumClsid == nullptr) return E_POINTER;
   *ppenumClsid = nullptr;
-  if (cImplemented != 0 && cImplemented != ULONG_MAX && rgcatidImpl == nullptr) return E_INVALIDARG;
-  if (cRequired != 0 && cRequired != ULONG_MAX && rgcatidReq == nullptr) return E_INVALIDARG;
   try {
     std::vector<GUID> classes;
-    for (const auto& entry : registeredClasses()) {
-      if (implementsAny(entry, cImplemented, rgcatidImpl) && requiresOnly(entry, cRequired, rgcatidReq)) {
-        classes.push_back(entry.clsid);
-      }
-    }
+    const HRESULT hr = matchingClasses(cImplemented, rgcatidImpl, cRequired, rgcatidReq, classes);
+    if (FAILED(hr)) return hr;
     return com::EnumGUID::create(std::move(classes), ppenumClsid);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT ServerList::EnumClassesOfCategories(ULONG cImplemented, CATID rgcatidImpl[], ULONG cRequired,
+                                            CATID rgcatidReq[], IOPCEnumGUID** ppenumClsid) {
+  if (ppenumClsid == nullptr) return E_POINTER;
+  *ppenumClsid = nullptr;
+  try {
+    std::vector<GUID> classes;
+    const HRESULT hr = matchingClasses(cImplemented, rgcatidImpl, cRequired, rgcatidReq, classes);
+    if (FAILED(hr)) return hr;
+    return com::Enumerator<IOPCEnumGUID, com::GuidCopy>::create(std::move(classes), ppenumClsid);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -81,6 +102,31 @@ HRESULT ServerList::GetClassDetails(REFCLSID clsid, LPOLESTR* ppszProgID, LPOLES
     }
     *ppszProgID = progId;
     *ppszUserType = description;
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT ServerList::GetClassDetails(REFCLSID clsid, LPOLESTR* ppszProgID, LPOLESTR* ppszUserType,
+                                    LPOLESTR* ppszVerIndProgID) {
+  if (ppszProgID == nullptr || ppszUserType == nullptr || ppszVerIndProgID == nullptr) return E_INVALIDARG;
+  *ppszProgID = nullptr;
+  *ppszUserType = nullptr;
+  *ppszVerIndProgID = nullptr;
+  try {
+    auto details = classDetails(clsid);
+    if (!details) return REGDB_E_CLASSNOTREG;
+    const std::string& versioned = details->versionedProgId.empty() ? details->progId : details->versionedProgId;
+    LPOLESTR texts[3] = {taskString(versioned), taskString(details->description),
+                         taskString(details->independentProgId)};
+    if (texts[0] == nullptr || texts[1] == nullptr || texts[2] == nullptr) {
+      for (LPOLESTR text : texts) CoTaskMemFree(text);
+      return E_OUTOFMEMORY;
+    }
+    *ppszProgID = texts[0];
+    *ppszUserType = texts[1];
+    *ppszVerIndProgID = texts[2];
     return S_OK;
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
