@@ -837,9 +837,10 @@ std::map<std::uint16_t, Method> enumInterfaceMethods(REFIID self, REFIID element
       });
 }
 
-std::map<std::uint16_t, Method> enumGuidMethods() {
-  using I = IEnumGUID;
-  return enumeratorMethods<I, GuidNextOut>(IID_IEnumGUID, [](Call&, I* self, std::uint32_t celt, GuidNextOut& out) {
+// IEnumGUID and IOPCEnumGUID have the same methods.
+template <class I>
+std::map<std::uint16_t, Method> enumGuidMethods(REFIID iid) {
+  return enumeratorMethods<I, GuidNextOut>(iid, [](Call&, I* self, std::uint32_t celt, GuidNextOut& out) {
     std::vector<GUID> guids(celt);
     ULONG fetched = 0;
     const HRESULT hr = self->Next(celt, guids.data(), &fetched);
@@ -955,6 +956,41 @@ std::map<std::uint16_t, Method> serverListMethods() {
   };
 }
 
+std::map<std::uint16_t, Method> serverList2Methods() {
+  using I = IOPCServerList2;
+  return {
+      {op(ServerListOp::enumClassesOfCategories),
+       [](Call& call) {
+         return handle<EnumClassesIn>(call, [&](EnumClassesIn& in) {
+           return replyInterface<I, IOPCEnumGUID>(call, IID_IOPCEnumGUID, [&](I* self, IOPCEnumGUID** result) {
+             return self->EnumClassesOfCategories(in.implementedCount, in.implemented.data(), in.requiredCount,
+                                                  in.required.data(), result);
+           });
+         });
+       }},
+      {op(ServerListOp::getClassDetails),
+       [](Call& call) {
+         return handle<ClassDetailsIn>(call, [&](ClassDetailsIn& in) {
+           ClassDetails2Out out;
+           LPOLESTR texts[3] = {nullptr, nullptr, nullptr};
+           out.result = call.as<I>()->GetClassDetails(in.clsid, &texts[0], &texts[1], &texts[2]);
+           out.progId = takeText(texts[0]);
+           out.userType = takeText(texts[1]);
+           out.independentProgId = takeText(texts[2]);
+           return call.reply(out);
+         });
+       }},
+      {op(ServerListOp::clsidFromProgId),
+       [](Call& call) {
+         return handle<TextIn>(call, [&](TextIn& in) {
+           GuidOut out;
+           out.result = call.as<I>()->CLSIDFromProgID(in.text.c_str(), &out.value);
+           return call.reply(out);
+         });
+       }},
+  };
+}
+
 struct Entry {
   IID iid;
   std::map<std::uint16_t, Method> (*methods)();
@@ -981,10 +1017,12 @@ const std::vector<Entry>& entries() {
          return enumInterfaceMethods<IEnumConnectionPoints, IConnectionPoint>(IID_IEnumConnectionPoints,
                                                                               IID_IConnectionPoint);
        }},
-      {IID_IEnumGUID, enumGuidMethods},
+      {IID_IEnumGUID, [] { return enumGuidMethods<IEnumGUID>(IID_IEnumGUID); }},
       {IID_IConnectionPointContainer, containerMethods},
       {IID_IConnectionPoint, connectionPointMethods},
       {IID_IOPCServerList, serverListMethods},
+      {IID_IOPCServerList2, serverList2Methods},
+      {IID_IOPCEnumGUID, [] { return enumGuidMethods<IOPCEnumGUID>(IID_IOPCEnumGUID); }},
   };
   return table;
 }

@@ -676,6 +676,22 @@ def list_servers(dcom):
     expect(bin_to_string(bytes(answer['Value'])).upper() == CLSID_SAMPLE, 'CLSIDFromProgID')
     progid['szProgId'] = text('No.Such.Server')
     expect(result(servers.call(progid)) < 0, 'CLSIDFromProgID of an unknown ProgID fails')
+
+    second = servers.query(opc.IID_IOPCServerList2)
+    answer = second.call(request)
+    expect_result(answer, S_OK, 'IOPCServerList2::EnumClassesOfCategories')
+    classes = second.unwrap(answer['ppUnk'], opc.IID_IOPCEnumGUID)
+    answer = classes.call(next_request)
+    expect([bin_to_string(bytes(plain(g))).upper() for g in answer['rgelt']] == found, 'the same classes')
+    classes.release()
+    details = opc.GetClassDetails2()
+    details['clsid'] = string_to_bin(CLSID_SAMPLE)
+    answer = second.call(details)
+    expect(result(answer) == S_OK and untext(answer['ppszProgID']) == 'Pelkor.DataSample.1' and
+           untext(answer['ppszVerIndProgID']) == 'Pelkor.DataSample', 'IOPCServerList2::GetClassDetails')
+    answer = second.call(progid)
+    expect(result(answer) < 0, 'IOPCServerList2::CLSIDFromProgID of an unknown ProgID fails')
+    second.release()
     servers.release()
 
 

@@ -29,6 +29,8 @@ IID_IOPCDataCallback = string_to_bin('39C13A70-011E-11D0-9675-0020AFD8ADB3')
 IID_IConnectionPointContainer = string_to_bin('B196B284-BAB4-101A-B69C-00AA00341D07')
 IID_IConnectionPoint = string_to_bin('B196B286-BAB4-101A-B69C-00AA00341D07')
 IID_IOPCServerList = string_to_bin('13486D50-4821-11D2-A494-3CB306C10000')
+IID_IOPCServerList2 = string_to_bin('9DD0B56C-AD9E-43EE-8305-487F3188BF7A')
+IID_IOPCEnumGUID = string_to_bin('55C382C8-21C7-4E88-96C1-BECFB1E3F483')
 CLSID_OPCServerList = '13486D51-4821-11D2-A494-3CB306C10000'
 CATID_OPCDAServer20 = string_to_bin('63D5F432-CFE4-11D1-B2C8-0060083BA1FB')
 
@@ -347,3 +349,8 @@ EnumClassesOfCategories = method('EnumClassesOfCategories', 3, [
 GetClassDetails = method('GetClassDetails', 4, [('clsid', GUID)], type('ClassDetailsAnswer', (DCOMANSWER,), {
     'structure': (('ppszProgID', LPWSTR), ('ppszUserType', LPWSTR), ('ErrorCode', HRESULT))}))
 CLSIDFromProgID = method('CLSIDFromProgID', 5, [('szProgId', WSTR)], GuidAnswer)
+
+# ---- IOPCServerList2 (EnumClassesOfCategories and CLSIDFromProgID as above)
+GetClassDetails2 = method('GetClassDetails2', 4, [('clsid', GUID)], type('ClassDetails2Answer', (DCOMANSWER,), {
+    'structure': (('ppszProgID', LPWSTR), ('ppszUserType', LPWSTR), ('ppszVerIndProgID', LPWSTR),
+                  ('ErrorCode', HRESULT))}))

@@ -1099,4 +1099,24 @@ void walkOut(W& w, ClassDetailsOut& p) {
   w.param(p.result);
 }
 
+// ---- IOPCServerList2 9DD0B56C-AD9E-43EE-8305-487F3188BF7A: the same
+// methods; EnumClassesOfCategories hands out an IOPCEnumGUID (whose methods
+// are IEnumGUID's) and GetClassDetails adds the version-independent ProgID.
+
+struct ClassDetails2Out {
+  OrpcThat orpcThat;
+  OptionalText progId;
+  OptionalText userType;
+  OptionalText independentProgId;
+  HRESULT result = S_OK;
+};
+template <class W>
+void walkOut(W& w, ClassDetails2Out& p) {
+  w.param(p.orpcThat);
+  optionalTextParam(w, p.progId);
+  optionalTextParam(w, p.userType);
+  optionalTextParam(w, p.independentProgId);
+  w.param(p.result);
+}
+
 }  // namespace opcwire
