@@ -20,12 +20,14 @@ std::shared_ptr<const AddressSpace> AddressSpace::shared(uint32_t manyItemCount)
 }
 
 std::optional<uint32_t> AddressSpace::findItem(std::u16string_view id) const {
-  return itemById_.find(id, [&](uint32_t index) -> std::u16string_view { return items_[index].id; });
+  return itemById_.find(id, [&](uint32_t index) { return itemId(index); });
 }
 
 std::optional<uint32_t> AddressSpace::findItem(std::u16string_view id, uint32_t previous) const {
   const size_t next = static_cast<size_t>(previous) + 1;
-  if (previous != kNoItem && next < items_.size() && items_[next].id == id) return static_cast<uint32_t>(next);
+  if (previous != kNoItem && next < items_.size() && itemId(static_cast<uint32_t>(next)) == id) {
+    return static_cast<uint32_t>(next);
+  }
   return findItem(id);
 }
 
@@ -97,8 +99,20 @@ void AddressSpace::finish() {
   flat_.clear();
   flat_.reserve(items_.size());
   collectFlat(kRoot);
-  itemById_.build(static_cast<uint32_t>(items_.size()),
-                  [&](uint32_t index) -> std::u16string_view { return items_[index].id; });
+  size_t idLength = 0;
+  for (const ItemDefinition& item : items_) idLength += item.id.size();
+  idText_.clear();
+  idText_.reserve(idLength);
+  idStart_.assign(1, 0);
+  idStart_.reserve(items_.size() + 1);
+  basics_.clear();
+  basics_.reserve(items_.size());
+  for (const ItemDefinition& item : items_) {
+    idText_ += item.id;
+    idStart_.push_back(static_cast<uint32_t>(idText_.size()));
+    basics_.push_back(ItemBasics{item.canonicalType, item.accessRights});
+  }
+  itemById_.build(static_cast<uint32_t>(items_.size()), [&](uint32_t index) { return itemId(index); });
   // The root (index 0) has no ID; its slot in the index is never matched.
   branchById_.build(static_cast<uint32_t>(branches_.size()),
                     [&](uint32_t index) -> std::u16string_view { return branches_[index].id; });

@@ -99,15 +99,15 @@ ItemResolution resolveItem(const AddressSpace& space, const OPCITEMDEF& definiti
   if (!hasItemIdSyntax(id)) return {OPC_E_INVALIDITEMID};
   const auto index = space.findItem(id, previous);
   if (!index) return {OPC_E_UNKNOWNITEMID};
-  const ItemDefinition& item = space.item(*index);
   const std::u16string_view path = viewOf(definition.szAccessPath);
   uint8_t pathIndex = 0;
   if (!path.empty()) {
+    const ItemDefinition& item = space.item(*index);
     auto found = std::find(item.accessPaths.begin(), item.accessPaths.end(), path);
     if (found == item.accessPaths.end()) return {OPC_E_UNKNOWNPATH};
     pathIndex = static_cast<uint8_t>(found - item.accessPaths.begin() + 1);
   }
-  if (!canConvert(item.canonicalType, definition.vtRequestedDataType)) return {OPC_E_BADTYPE};
+  if (!canConvert(space.basics(*index).canonicalType, definition.vtRequestedDataType)) return {OPC_E_BADTYPE};
   return {S_OK, *index, pathIndex};
 }
 

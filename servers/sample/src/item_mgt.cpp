@@ -43,9 +43,9 @@ HRESULT changeItems(GroupState& state, DWORD count, const OPCHANDLE* handles, HR
   return allGood ? S_OK : S_FALSE;
 }
 
-void fillResult(const ItemDefinition& definition, OPCITEMRESULT& result) {
-  result.vtCanonicalDataType = definition.canonicalType;
-  result.dwAccessRights = definition.accessRights;
+void fillResult(const ItemBasics& basics, OPCITEMRESULT& result) {
+  result.vtCanonicalDataType = basics.canonicalType;
+  result.dwAccessRights = basics.accessRights;
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ HRESULT Group::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** p
       if (definition.dwBlobSize != 0 && definition.pBlob != nullptr) {
         item.blob = std::make_shared<const std::vector<BYTE>>(definition.pBlob, definition.pBlob + definition.dwBlobSize);
       }
-      fillResult(space().item(resolved.item), results[index]);
+      fillResult(space().basics(resolved.item), results[index]);
       added.push_back(std::move(item));
     }
     {
@@ -119,7 +119,7 @@ HRESULT Group::ValidateItems(DWORD dwCount, OPCITEMDEF* pItemArray, BOOL bBlobUp
       allGood = false;
       continue;
     }
-    fillResult(space().item(resolved.item), results[index]);
+    fillResult(space().basics(resolved.item), results[index]);
     if (bBlobUpdate) {
       // The blob names the item's place in the address space; the server
       // accepts it back unchanged, as any blob.

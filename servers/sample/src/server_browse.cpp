@@ -114,7 +114,8 @@ HRESULT SampleServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR
   auto nameMatches = [&](std::u16string_view name) {
     return filter.empty() || matchesPattern(name, filter, true);
   };
-  auto itemMatches = [&](const ItemDefinition& item) {
+  auto itemMatches = [&](uint32_t index) {
+    const ItemBasics& item = space.basics(index);
     return (vtDataTypeFilter == VT_EMPTY || item.canonicalType == vtDataTypeFilter) &&
            (item.accessRights & dwAccessRightsFilter) == dwAccessRightsFilter;
   };
@@ -130,14 +131,14 @@ HRESULT SampleServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR
     } else if (dwBrowseFilterType == OPC_LEAF) {
       for (uint32_t index : branch.items) {
         const ItemDefinition& item = space.item(index);
-        if (itemMatches(item) && nameMatches(item.name)) names.push_back(item.name);
+        if (itemMatches(index) && nameMatches(item.name)) names.push_back(item.name);
       }
     } else {
       const auto items = space.flatItems(position);
       names.reserve(items.size());
       for (uint32_t index : items) {
-        const ItemDefinition& item = space.item(index);
-        if (itemMatches(item) && nameMatches(item.id)) names.push_back(item.id);
+        const std::u16string_view id = space.itemId(index);
+        if (itemMatches(index) && nameMatches(id)) names.push_back(id);
       }
     }
     const bool empty = names.empty();
