@@ -119,6 +119,17 @@ rpc::ClientCallResult Machine::objectCall(Oxid oxid, const Ipid& ipid, const IID
 rpc::ClientCallResult Machine::call(Oxid oxid, const Ipid& ipid, const IID& iid, std::uint16_t opnum,
                                     std::span<const std::uint8_t> stub) {
   if (!client_) return {rpc::ClientStatus::AccessDenied, 0, {}};
+  {
+    // The connection that served the OXID last serves it again while it
+    // works, without looking at its bindings.
+    Connection known;
+    {
+      std::lock_guard lock(mutex_);
+      auto found = exporters_.find(oxid);
+      if (found != exporters_.end() && found->second->usable()) known = found->second;
+    }
+    if (known) return known->call(syntaxOf(iid), opnum, stub, toUuid(ipid));
+  }
   OxidInfo info;
   if (FAILED(resolve(oxid, info))) return {rpc::ClientStatus::Unreachable, 0, {}};
   // The exporter is tried at the address the resolver was reached on first
@@ -143,7 +154,13 @@ rpc::ClientCallResult Machine::call(Oxid oxid, const Ipid& ipid, const IID& iid,
   for (const auto& [host, port] : candidates) {
     Connection connection;
     status = connectionTo(host, port, connection);
-    if (status == rpc::ClientStatus::Ok) return connection->call(syntaxOf(iid), opnum, stub, toUuid(ipid));
+    if (status == rpc::ClientStatus::Ok) {
+      {
+        std::lock_guard lock(mutex_);
+        exporters_[oxid] = connection;
+      }
+      return connection->call(syntaxOf(iid), opnum, stub, toUuid(ipid));
+    }
     // A machine that does not answer at one address within the time-out
     // will not at the next: the user has waited long enough.
     if (status == rpc::ClientStatus::TimedOut) break;

@@ -71,6 +71,7 @@ private:
   std::mutex mutex_;  // guards the maps
   std::map<std::string, Connection> connections_;  // by "host[port]"
   std::map<Oxid, OxidInfo> oxids_;
+  std::map<Oxid, Connection> exporters_;  // the connection each OXID was last reached on
   std::string reachedAddress_;  // the numeric address the resolver answered on
   std::vector<std::pair<Oxid, std::vector<RemInterfaceRef>>> releases_;
 

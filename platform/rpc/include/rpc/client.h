@@ -61,6 +61,14 @@ struct ClientCallResult {
   std::vector<uint8_t> stub;   // the response stub of an Ok call
 };
 
+// Bytes every client connection of the process has sent and received so
+// far, for measurements.
+struct ClientTraffic {
+  uint64_t sent = 0;
+  uint64_t received = 0;
+};
+ClientTraffic clientTraffic();
+
 class ClientConnection {
 public:
   ~ClientConnection();
