@@ -54,6 +54,10 @@ rpc::ClientStatus Machine::connectionTo(const std::string& host, std::uint16_t p
       return rpc::ClientStatus::Ok;
     }
   }
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return rpc::ClientStatus::Disconnected;
+  }
   // Connecting happens outside the lock: a machine that does not answer
   // must not hold up calls to the connections that work.
   auto connected = rpc::ClientConnection::connect(host, port, *client_);
@@ -72,6 +76,12 @@ rpc::ClientCallResult Machine::resolverCall(const IID& iid, std::uint16_t opnum,
     return {status, 0, {}};
   }
   return connection->call(syntaxOf(iid), opnum, stub);
+}
+
+void Machine::close() {
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  for (auto& [key, connection] : connections_) connection->abort();
 }
 
 void Machine::queueRelease(Oxid oxid, std::vector<RemInterfaceRef> refs) {

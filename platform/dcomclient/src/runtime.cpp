@@ -167,6 +167,13 @@ Activation activate(Machine& machine, REFCLSID clsid, const std::vector<IID>& ii
 
 Runtime::Runtime(RuntimeSettings settings) : settings_(std::move(settings)), pinger_(settings_.pingPeriod) {}
 
+Runtime::~Runtime() {
+  // A ping under way to a machine that does not answer must not hold up the
+  // end of the process for a whole call time-out.
+  std::lock_guard lock(mutex_);
+  for (auto& [name, machine] : machines_) machine->close();
+}
+
 std::shared_ptr<Machine> Runtime::machine(const std::string& name) {
   std::string key = name;
   std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });

@@ -53,6 +53,8 @@ public:
   // the latest).
   void queueRelease(Oxid oxid, std::vector<RemInterfaceRef> refs);
   void sendReleases();
+  // Ends the calls under way and refuses new ones (the process is ending).
+  void close();
   // The OXID's bindings, from the cache or asked of the resolver.
   HRESULT resolve(Oxid oxid, OxidInfo& info);
   void remember(Oxid oxid, OxidInfo info);
@@ -73,6 +75,7 @@ private:
   std::map<Oxid, OxidInfo> oxids_;
   std::map<Oxid, Connection> exporters_;  // the connection each OXID was last reached on
   std::string reachedAddress_;  // the numeric address the resolver answered on
+  bool closed_ = false;
   std::vector<std::pair<Oxid, std::vector<RemInterfaceRef>>> releases_;
 
   // Held while releases are sent, so that a call waits for releases another
@@ -160,6 +163,7 @@ private:
 class Runtime : public std::enable_shared_from_this<Runtime> {
 public:
   explicit Runtime(RuntimeSettings settings);
+  ~Runtime();
 
   std::shared_ptr<Machine> machine(const std::string& name);
   // An interface for an OBJREF that came from machine.
