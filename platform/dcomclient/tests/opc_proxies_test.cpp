@@ -16,16 +16,25 @@
 #include "opc/opcda.h"
 #include "opcwire/stubs.h"
 #include "rpc/server.h"
+#include "opc/categories.h"
 #include "server_factory.h"
+#include "server_list.h"
 
 namespace dcom::client {
 namespace {
 
 using namespace std::chrono_literals;
 
+// The server list reads the registry the build's servers registered in.
+const bool kRegistryChosen = setenv("VELMORA_REGISTRY", VELMORA_BUILD_REGISTRY, 1) == 0;
+
 class SampleClasses : public ClassProvider {
 public:
   HRESULT createInstance(REFCLSID clsid, const std::string&, IUnknown** out) override {
+    if (clsid == CLSID_OPCServerList) {
+      *out = static_cast<IOPCServerList*>(com::makeObject<serverlist::ServerList>().detach());
+      return S_OK;
+    }
     if (clsid != sample::CLSID_PelkorDataSample) return REGDB_E_CLASSNOTREG;
     return sample::createSampleServer(options(), IID_IUnknown, reinterpret_cast<void**>(out));
   }
@@ -310,6 +319,54 @@ TEST(OpcProxies, ASessionAnswersAsInProcess) {
     for (int i = 0; i < 300 && service.exporter->objectCount() != 0; ++i) std::this_thread::sleep_for(10ms);
     EXPECT_EQ(service.exporter->objectCount(), 0u);
   }
+  CoUninitialize();
+}
+
+// What the server selection asks a machine's server list.
+std::string serverListTranscript(IOPCServerList* list) {
+  std::ostringstream out;
+  CATID categories[] = {CATID_OPCDAServer10, CATID_OPCDAServer20};
+  com::Ptr<IEnumGUID> classes;
+  out << "EnumClassesOfCategories " << hex(list->EnumClassesOfCategories(2, categories, 0, nullptr, classes.put()));
+  GUID batch[4];
+  ULONG fetched = 0;
+  while (classes && SUCCEEDED(classes->Next(4, batch, &fetched)) && fetched > 0) {
+    for (ULONG i = 0; i < fetched; ++i) {
+      LPOLESTR progId = nullptr;
+      LPOLESTR userType = nullptr;
+      out << "\n  " << hex(list->GetClassDetails(batch[i], &progId, &userType)) << " " << narrow(progId) << " "
+          << narrow(userType);
+      CoTaskMemFree(progId);
+      CoTaskMemFree(userType);
+    }
+  }
+  CLSID clsid{};
+  out << "\nCLSIDFromProgID " << hex(list->CLSIDFromProgID(u"Pelkor.DataSample", &clsid)) << " "
+      << (clsid == sample::CLSID_PelkorDataSample) << " unknown "
+      << hex(list->CLSIDFromProgID(u"No.Such.Server", &clsid)) << "\n";
+  return out.str();
+}
+
+TEST(OpcProxies, TheServerListAnswersAsInProcess) {
+  ASSERT_TRUE(kRegistryChosen);
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  registerOpcProxies();
+  std::string local;
+  {
+    auto list = com::makeObject<serverlist::ServerList>();
+    local = serverListTranscript(list.get());
+  }
+  EXPECT_NE(local.find("Pelkor.DataSample"), std::string::npos) << local;
+  Service service;
+  RuntimeSettings settings;
+  settings.resolverPort = service.port;
+  settings.credentials = std::make_shared<MachineCredentials>(std::vector<MachineCredential>{
+      {"*", "opcuser", "TESTDOM", ntlm::ntHash("Secret123!"), rpc::AuthLevel::PacketIntegrity}});
+  DcomActivator activator(settings);
+  MULTI_QI result{&IID_IOPCServerList, nullptr, S_OK};
+  ASSERT_EQ(activator.createOn("127.0.0.1", CLSID_OPCServerList, 1, &result), S_OK);
+  EXPECT_EQ(serverListTranscript(static_cast<IOPCServerList*>(result.pItf)), local);
+  result.pItf->Release();
   CoUninitialize();
 }
 
