@@ -31,6 +31,8 @@ inline constexpr char16_t kPropertySeparator = u'#';
 struct ItemBasics {
   VARTYPE canonicalType = VT_EMPTY;
   DWORD accessRights = 0;
+
+  bool readable() const { return (accessRights & OPC_READABLE) != 0; }
 };
 
 struct Branch {

@@ -202,7 +202,7 @@ void GroupState::collectDataChange(std::vector<Delivery>& deliveries) {
         return;  // within the deadband of what the client last got
       }
       ItemReading reading;
-      readItem(values, definition, item, false, true, settings.locale, reading);
+      readItem(values, space.basics(item.item), item, false, true, settings.locale, reading);
       item.sent = true;
       item.sentVersion = sample.version;
       item.sentQuality = sample.quality;
@@ -264,7 +264,7 @@ void GroupState::answerByCallback(AsyncRequest& request, std::vector<Delivery>& 
       ValueStore::Reading values(server->values);
       auto add = [&](const GroupItem& item) {
         ItemReading reading;
-        readItem(values, space.item(item.item), item, fromCache, settings.active, settings.locale, reading);
+        readItem(values, space.basics(item.item), item, fromCache, settings.active, settings.locale, reading);
         call->addValue(item.clientHandle, std::move(reading.value), reading.quality, reading.timeStamp,
                        reading.error);
       };
@@ -321,7 +321,7 @@ void GroupState::answer(AsyncRequest& request, std::vector<Delivery>& deliveries
     ValueStore::Reading values(server->values);
     auto add = [&](const GroupItem& item) {
       ItemReading reading;
-      readItem(values, space.item(item.item), item, fromCache, settings.active, settings.locale, reading);
+      readItem(values, space.basics(item.item), item, fromCache, settings.active, settings.locale, reading);
       streamItems.push_back(StreamItem{item.clientHandle, reading.quality, reading.timeStamp, std::move(reading.value)});
     };
     if (request.kind == AsyncRequest::Kind::Refresh) {

@@ -8,9 +8,9 @@
 
 namespace sample {
 
-void readItem(const ValueStore::Reading& values, const ItemDefinition& definition, const GroupItem& item,
+void readItem(const ValueStore::Reading& values, const ItemBasics& basics, const GroupItem& item,
               bool fromCache, bool groupActive, LCID locale, ItemReading& reading) {
-  if (!definition.readable()) {
+  if (!basics.readable()) {
     reading.error = OPC_E_BADRIGHTS;
     reading.quality = OPC_QUALITY_BAD;
     return;

@@ -20,7 +20,7 @@ struct ItemReading {
 // with the last value; OPC_E_BADRIGHTS for an item that cannot be read; a
 // value that cannot be converted gives the conversion's code, no value and
 // bad quality.
-void readItem(const ValueStore::Reading& values, const ItemDefinition& definition, const GroupItem& item,
+void readItem(const ValueStore::Reading& values, const ItemBasics& basics, const GroupItem& item,
               bool fromCache, bool groupActive, LCID locale, ItemReading& reading);
 
 // Writes a value to an item after converting it to the item's canonical

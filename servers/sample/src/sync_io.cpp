@@ -35,7 +35,7 @@ HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, 
         continue;
       }
       ItemReading reading;
-      readItem(values, space().item(item->item), *item, fromCache, settings.active, settings.locale, reading);
+      readItem(values, space().basics(item->item), *item, fromCache, settings.active, settings.locale, reading);
       out.hClient = item->clientHandle;
       out.ftTimeStamp = reading.timeStamp;
       out.wQuality = reading.quality;
