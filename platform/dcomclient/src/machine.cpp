@@ -106,8 +106,28 @@ void Machine::sendReleases() {
     ndr::encode(request, [&](auto& w) { walkIn(w, in); });
     // A release that fails leaves the references to the server's expiry of
     // objects nobody pings.
-    call(oxid, info.remUnknown, kIidIRemUnknown, static_cast<std::uint16_t>(RemUnknownOp::remRelease), request);
+    call(oxid, info.remUnknown, remUnknownIid(), static_cast<std::uint16_t>(RemUnknownOp::remRelease), request);
   }
+}
+
+const IID& Machine::remUnknownIid() {
+  std::lock_guard lock(mutex_);
+  return onlyRemUnknown_ ? kIidIRemUnknown : kIidIRemUnknown2;
+}
+
+rpc::ClientCallResult Machine::remUnknownCall(Oxid oxid, RemUnknownOp op, std::span<const std::uint8_t> stub) {
+  OxidInfo info;
+  if (FAILED(resolve(oxid, info))) return {rpc::ClientStatus::Unreachable, 0, {}};
+  const IID& iid = remUnknownIid();
+  auto result = objectCall(oxid, info.remUnknown, iid, static_cast<std::uint16_t>(op), stub);
+  if (result.status == rpc::ClientStatus::UnknownInterface && &iid == &kIidIRemUnknown2) {
+    {
+      std::lock_guard lock(mutex_);
+      onlyRemUnknown_ = true;
+    }
+    result = objectCall(oxid, info.remUnknown, kIidIRemUnknown, static_cast<std::uint16_t>(op), stub);
+  }
+  return result;
 }
 
 rpc::ClientCallResult Machine::objectCall(Oxid oxid, const Ipid& ipid, const IID& iid, std::uint16_t opnum,

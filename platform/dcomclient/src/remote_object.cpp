@@ -134,8 +134,6 @@ HRESULT RemoteObject::queryRemote(REFIID riid, void** object) {
     if (entries_.empty()) return E_NOINTERFACE;
     known = entries_.front().ipid;
   }
-  OxidInfo info;
-  if (HRESULT hr = machine_->resolve(oxid_, info); FAILED(hr)) return hr;
   RemQueryInterfaceIn in;
   in.orpcThis = orpcThis();
   in.ipid = known;
@@ -143,8 +141,7 @@ HRESULT RemoteObject::queryRemote(REFIID riid, void** object) {
   in.iids = {riid};
   std::vector<std::uint8_t> request;
   ndr::encode(request, [&](auto& w) { walkIn(w, in); });
-  auto result = machine_->objectCall(oxid_, info.remUnknown, kIidIRemUnknown,
-                                     static_cast<std::uint16_t>(RemUnknownOp::remQueryInterface), request);
+  auto result = machine_->remUnknownCall(oxid_, RemUnknownOp::remQueryInterface, request);
   if (result.status != rpc::ClientStatus::Ok) return hresultOf(result.status, result.faultStatus);
   RemQueryInterfaceOut out;
   if (ndr::decode(result.stub, [&](auto& w) { walkOut(w, out, std::uint16_t{1}); })) {

@@ -48,6 +48,9 @@ public:
   // client left them (a group released before RemoveGroup is not in use).
   rpc::ClientCallResult objectCall(Oxid oxid, const Ipid& ipid, const IID& iid, std::uint16_t opnum,
                                    std::span<const std::uint8_t> stub);
+  // A call on the OXID's IRemUnknown2, or on IRemUnknown where the server
+  // offers only that (the methods used here are IRemUnknown's).
+  rpc::ClientCallResult remUnknownCall(Oxid oxid, RemUnknownOp op, std::span<const std::uint8_t> stub);
   // Queues references to give back with RemRelease; sendReleases sends what
   // is queued (the pinger's thread does so soon after, the next call at
   // the latest).
@@ -61,6 +64,7 @@ public:
 
 private:
   using Connection = std::shared_ptr<rpc::ClientConnection>;
+  const IID& remUnknownIid();
   rpc::ClientCallResult call(Oxid oxid, const Ipid& ipid, const IID& iid, std::uint16_t opnum,
                              std::span<const std::uint8_t> stub);
   // A usable connection to host:port, reconnecting when the last one broke.
@@ -76,6 +80,7 @@ private:
   std::map<Oxid, Connection> exporters_;  // the connection each OXID was last reached on
   std::string reachedAddress_;  // the numeric address the resolver answered on
   bool closed_ = false;
+  bool onlyRemUnknown_ = false;  // the server refused IRemUnknown2
   std::vector<std::pair<Oxid, std::vector<RemInterfaceRef>>> releases_;
 
   // Held while releases are sent, so that a call waits for releases another
