@@ -79,7 +79,7 @@ normalize() {
     }
     { timing = 0 }
     /interface pointer *:/ { sub(/: .*/, ": <pointer>") }
-    /ftTimeStamp|Time *:/ { sub(/: .*/, ": <time>") }
+    /ftTimeStamp|Time *:|Timestamp *:/ { sub(/: .*/, ": <time>") }
     /vDataValue/ && item ~ /Simulation\.|Analog\./ { sub(/: .*/, ": <live>") }
     { print }
   ' "$1"
