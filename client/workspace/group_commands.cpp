@@ -4,13 +4,12 @@
 #include <cstdio>
 
 #include "format/code_text.h"
-#include "format/wide_text.h"
 #include "opc/opcda.h"
 #include "result/result_code_text.h"
 #include "session/server_session.h"
+#include "workspace/group_state.h"
 #include "workspace/group_view.h"
 #include "workspace/line_format.h"
-#include "workspace/task_memory.h"
 
 
 void CGroupView::OnGetGroupType() {
@@ -32,29 +31,20 @@ void CGroupView::OnGetState() {
   IOPCGroupStateMgt* state = nullptr;
   if (!SelectedGroupInterface(&state)) return;
   functionResult_.functionName = "IOPCGroupStateMgt::GetState";
-  DWORD updateRate = 0;
-  BOOL active = FALSE;
-  LPWSTR name = nullptr;
-  LONG timeBias = 0;
-  FLOAT deadband = 0;
-  LCID locale = 0;
-  OPCHANDLE clientGroup = 0;
-  OPCHANDLE serverGroup = 0;
-  const HRESULT hr =
-      state->GetState(&updateRate, &active, &name, &timeBias, &deadband, &locale, &clientGroup, &serverGroup);
+  GroupState group;
+  const HRESULT hr = ReadGroupState(state, *session_, group);
   functionResult_.returnCode = ResultCodeText(hr, session_);
   if (SUCCEEDED(hr)) {
     std::vector<std::string>& lines = functionResult_.lines;
-    lines.push_back(workspace::LineFormat("UpdateRate      : %lu", static_cast<unsigned long>(updateRate)));
-    lines.push_back(std::string("Active          : ") + (active ? "TRUE" : "FALSE"));
-    lines.push_back("Name            : " + format::WideToText(name));
-    lines.push_back(workspace::LineFormat("TimeBias        : %ld", static_cast<long>(timeBias)));
-    lines.push_back(workspace::LineFormat("PercentDeadband : %f", static_cast<double>(deadband)));
-    lines.push_back("LCID            : " + LocaleText(locale));
-    lines.push_back(workspace::LineFormat("hClientGroup    : %lu", static_cast<unsigned long>(clientGroup)));
-    lines.push_back(workspace::LineFormat("hServerGroup    : %lu", static_cast<unsigned long>(serverGroup)));
+    lines.push_back(workspace::LineFormat("UpdateRate      : %lu", static_cast<unsigned long>(group.updateRate)));
+    lines.push_back(std::string("Active          : ") + (group.active ? "TRUE" : "FALSE"));
+    lines.push_back("Name            : " + group.name);
+    lines.push_back(workspace::LineFormat("TimeBias        : %ld", static_cast<long>(group.timeBias)));
+    lines.push_back(workspace::LineFormat("PercentDeadband : %f", static_cast<double>(group.deadband)));
+    lines.push_back("LCID            : " + LocaleText(group.locale));
+    lines.push_back(workspace::LineFormat("hClientGroup    : %lu", static_cast<unsigned long>(group.clientGroup)));
+    lines.push_back(workspace::LineFormat("hServerGroup    : %lu", static_cast<unsigned long>(group.serverGroup)));
   }
-  FreeTaskMemory(*session_, name);
   ShowFunctionResult();
 }
 

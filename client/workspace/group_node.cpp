@@ -2,6 +2,7 @@
 
 #include "com/oleauto.h"
 #include "session/server_session.h"
+#include "workspace/group_state.h"
 #include "workspace/task_memory.h"
 
 namespace {
@@ -41,19 +42,10 @@ GroupNode* BuildGroupNode(IUnknown* group, const CServerSession& session) {
   }
 
   if (node->groupStateMgt != nullptr) {
-    DWORD updateRate = 0;
-    BOOL active = FALSE;
-    LPWSTR name = nullptr;
-    LONG timeBias = 0;
-    FLOAT deadband = 0;
-    LCID locale = 0;
-    OPCHANDLE clientGroup = 0;
-    OPCHANDLE serverGroup = 0;
-    if (SUCCEEDED(node->groupStateMgt->GetState(&updateRate, &active, &name, &timeBias, &deadband, &locale,
-                                                &clientGroup, &serverGroup))) {
-      node->serverGroup = serverGroup;
+    GroupState state;
+    if (SUCCEEDED(ReadGroupState(node->groupStateMgt, session, state))) {
+      node->serverGroup = state.serverGroup;
     }
-    FreeTaskMemory(session, name);
   }
   return node;
 }

@@ -4,31 +4,24 @@
 #include "dialogs/group_state_dialog.h"
 #include "result/result_code_text.h"
 #include "session/server_session.h"
+#include "workspace/group_state.h"
 #include "workspace/group_view.h"
 #include "workspace/line_format.h"
-#include "workspace/task_memory.h"
 
 void CGroupView::OnSetState() {
   IOPCGroupStateMgt* state = nullptr;
   if (!SelectedGroupInterface(&state)) return;
   functionResult_.functionName = "IOPCGroupStateMgt::GetState";
-  DWORD updateRate = 0;
-  BOOL active = FALSE;
-  LPWSTR name = nullptr;
-  LONG timeBias = 0;
-  FLOAT deadband = 0;
-  LCID locale = 0;
-  OPCHANDLE clientGroup = 0;
-  OPCHANDLE serverGroup = 0;
-  HRESULT hr = state->GetState(&updateRate, &active, &name, &timeBias, &deadband, &locale, &clientGroup, &serverGroup);
-  FreeTaskMemory(*session_, name);
+  GroupState current;
+  HRESULT hr = ReadGroupState(state, *session_, current);
   if (FAILED(hr)) {
     functionResult_.returnCode = ResultCodeText(hr, session_);
     ShowFunctionResult();
     return;
   }
 
-  CGroupStateDialog dialog(updateRate, active != FALSE, timeBias, deadband, locale, clientGroup, this);
+  CGroupStateDialog dialog(current.updateRate, current.active != FALSE, current.timeBias, current.deadband,
+                           current.locale, current.clientGroup, this);
   if (dialog.DoModal() != gui::IDOK) {
     // The read is not shown either.
     functionResult_ = FunctionResult{};

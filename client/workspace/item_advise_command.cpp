@@ -4,8 +4,8 @@
 #include "advise/advise_data_dialog.h"
 #include "opc/opcda.h"
 #include "result/result_code_text.h"
+#include "workspace/group_state.h"
 #include "workspace/group_view.h"
-#include "workspace/task_memory.h"
 
 void CGroupView::OnAdviseData() {
   IOPCAsyncIO* asyncIO = nullptr;
@@ -29,17 +29,8 @@ void CGroupView::OnAdviseData() {
     ShowFunctionResult();
     return;
   }
-  DWORD updateRate = 0;
-  BOOL active = FALSE;
-  LPWSTR name = nullptr;
-  LONG timeBias = 0;
-  FLOAT deadband = 0;
-  LCID locale = 0;
-  OPCHANDLE clientGroup = 0;
-  OPCHANDLE serverGroup = 0;
-  const HRESULT hr =
-      groupState->GetState(&updateRate, &active, &name, &timeBias, &deadband, &locale, &clientGroup, &serverGroup);
-  FreeTaskMemory(*session_, name);
+  GroupState state;
+  const HRESULT hr = ReadGroupState(groupState, *session_, state);
   if (FAILED(hr)) {
     functionResult_.functionName = "IOPCGroupStateMgt::GetState";
     functionResult_.returnCode = ResultCodeText(hr, session_);
@@ -47,7 +38,7 @@ void CGroupView::OnAdviseData() {
     ShowFunctionResult();
     return;
   }
-  if (!active) {
+  if (!state.active) {
     lines.push_back("The Group is currently inactive");
     ShowFunctionResult();
     return;
@@ -64,7 +55,7 @@ void CGroupView::OnAdviseData() {
     }
   }
   {
-    CAdviseDataDialog dialog(asyncIO, itemMgt, item, deadband, std::move(groupClientHandles), session_, this);
+    CAdviseDataDialog dialog(asyncIO, itemMgt, item, state.deadband, std::move(groupClientHandles), session_, this);
     dialog.DoModal();
   }
   functionResult_ = FunctionResult{};
