@@ -68,8 +68,9 @@ void AppendItemStateLines(const OPCITEMSTATE& state, std::vector<std::string>& l
   for (std::string& line : VariantToLines(state.vDataValue, "vDataValue[%u] : ")) lines.push_back("   " + line);
 }
 
-void ReadAllItems(IOPCSyncIO* syncIO, OPCHANDLE* handles, DWORD count, const std::vector<std::string>& itemIds,
-                  DWORD passes, bool fromCache, const CServerSession& session, FunctionResult& result) {
+bool ReadRepeatedly(IOPCSyncIO* syncIO, OPCHANDLE* handles, DWORD count, DWORD passes, bool fromCache,
+                    const CServerSession& session, FunctionResult& result, DWORD& elapsed,
+                    const std::function<void(const OPCITEMSTATE*, const HRESULT*)>& firstPass) {
   const OPCDATASOURCE source = fromCache ? OPC_DS_CACHE : OPC_DS_DEVICE;
   HRESULT hr = S_OK;
   bool failed = false;
@@ -79,21 +80,32 @@ void ReadAllItems(IOPCSyncIO* syncIO, OPCHANDLE* handles, DWORD count, const std
     OPCITEMSTATE* states = nullptr;
     HRESULT* errors = nullptr;
     hr = syncIO->Read(source, count, handles, &states, &errors);
-    if (pass == 0 && SUCCEEDED(hr)) appendItemStates(states, errors, count, itemIds, session, result.lines);
+    if (pass == 0 && SUCCEEDED(hr) && firstPass) firstPass(states, errors);
     freeStates(states, errors, count, session);
     if (hr != S_OK) {
       failed = true;
       break;
     }
   }
-  const DWORD elapsed = ElapsedTicks(start, ReadTickCount());
+  elapsed = ElapsedTicks(start, ReadTickCount());
 
   result.functionName = "IOPCSyncIO::Read";
   result.returnCode = ResultCodeText(hr, &session);
   if (failed) {
     result.lines.push_back(LineFormat("Error during read access %lu", static_cast<unsigned long>(pass)));
-    return;
+    return false;
   }
+  return true;
+}
+
+void ReadAllItems(IOPCSyncIO* syncIO, OPCHANDLE* handles, DWORD count, const std::vector<std::string>& itemIds,
+                  DWORD passes, bool fromCache, const CServerSession& session, FunctionResult& result) {
+  DWORD elapsed = 0;
+  const bool read = ReadRepeatedly(syncIO, handles, count, passes, fromCache, session, result, elapsed,
+                                   [&](const OPCITEMSTATE* states, const HRESULT* errors) {
+                                     appendItemStates(states, errors, count, itemIds, session, result.lines);
+                                   });
+  if (!read) return;
   std::vector<std::string> summary;
   if (elapsed == 0) {
     summary.push_back(LineFormat("%lu read access for %lu items takes less time", static_cast<unsigned long>(passes),

@@ -5,6 +5,7 @@
 // the first pass are listed for up to 100 items. Kept apart from the pane so
 // that it can be timed without a window.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,16 @@ constexpr DWORD kListedItemStates = 100;
 // function name and the return code of the last Read.
 void ReadAllItems(IOPCSyncIO* syncIO, OPCHANDLE* handles, DWORD count, const std::vector<std::string>& itemIds,
                   DWORD passes, bool fromCache, const CServerSession& session, FunctionResult& result);
+
+// Reads the `count` handles `passes` times from the cache or the device,
+// stopping after a read that does not return S_OK; `firstPass` sees the
+// states and errors of pass 0 when that read succeeds. Sets the function
+// name and the return code of the last Read in `result`, appends the failed
+// pass there and returns false if a read failed; otherwise stores the ticks
+// the series took in `elapsed`.
+bool ReadRepeatedly(IOPCSyncIO* syncIO, OPCHANDLE* handles, DWORD count, DWORD passes, bool fromCache,
+                    const CServerSession& session, FunctionResult& result, DWORD& elapsed,
+                    const std::function<void(const OPCITEMSTATE*, const HRESULT*)>& firstPass = {});
 
 // The lines of one returned item state, each indented by three blanks.
 void AppendItemStateLines(const OPCITEMSTATE& state, std::vector<std::string>& lines);
