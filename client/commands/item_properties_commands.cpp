@@ -55,6 +55,18 @@ struct AvailableProperties {
   }
 };
 
+// Asks the server which properties the item has. When it refuses, shows its
+// result and returns false with nothing left to free.
+bool QueryProperties(ServerCommandContext& context, IOPCItemProperties* server, std::u16string& itemId,
+                     AvailableProperties& properties) {
+  const HRESULT hr = properties.Query(server, itemId);
+  if (SUCCEEDED(hr)) return true;
+  SetReturnCode(context, hr);
+  properties.Free(context.session);
+  Show(context);
+  return false;
+}
+
 }  // namespace
 
 void QueryAvailableProperties(ServerCommandContext& context) {
@@ -93,16 +105,10 @@ void ListItemProperties(ServerCommandContext& context, std::u16string itemId) {
   if (server == nullptr) return;
   context.result.functionName = "IOPCItemProperties::GetItemProperties";
   AvailableProperties properties;
-  HRESULT hr = properties.Query(server, itemId);
-  if (FAILED(hr)) {
-    SetReturnCode(context, hr);
-    properties.Free(context.session);
-    Show(context);
-    return;
-  }
+  if (!QueryProperties(context, server, itemId, properties)) return;
   VARIANT* values = nullptr;
   HRESULT* errors = nullptr;
-  hr = server->GetItemProperties(itemId.data(), properties.count, properties.ids, &values, &errors);
+  const HRESULT hr = server->GetItemProperties(itemId.data(), properties.count, properties.ids, &values, &errors);
   SetReturnCode(context, hr);
   if (SUCCEEDED(hr) && values != nullptr && errors != nullptr) {
     for (DWORD index = 0; index < properties.count; ++index) {
@@ -134,16 +140,10 @@ void LookupItemIDs(ServerCommandContext& context) {
 
   context.result.functionName = functionName;
   AvailableProperties properties;
-  HRESULT hr = properties.Query(server, itemId);
-  if (FAILED(hr)) {
-    SetReturnCode(context, hr);
-    properties.Free(context.session);
-    Show(context);
-    return;
-  }
+  if (!QueryProperties(context, server, itemId, properties)) return;
   LPWSTR* itemIds = nullptr;
   HRESULT* errors = nullptr;
-  hr = server->LookupItemIDs(itemId.data(), properties.count, properties.ids, &itemIds, &errors);
+  const HRESULT hr = server->LookupItemIDs(itemId.data(), properties.count, properties.ids, &itemIds, &errors);
   SetReturnCode(context, hr);
   if (SUCCEEDED(hr) && itemIds != nullptr && errors != nullptr) {
     for (DWORD index = 0; index < properties.count; ++index) {
