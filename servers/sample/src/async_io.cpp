@@ -17,6 +17,25 @@ bool isDataConnection(const AdviseConnection* connection) {
 
 }  // namespace
 
+bool Group::admitAsyncItems(DWORD count, const OPCHANDLE* handles, const VARIANT* values, HRESULT* errors,
+                            AsyncRequest& request) const {
+  bool allGood = true;
+  for (DWORD index = 0; index < count; ++index) {
+    const GroupItem* item = state_->items.find(handles[index]);
+    if (item == nullptr) {
+      errors[index] = OPC_E_INVALIDHANDLE;
+    } else if (values == nullptr ? !space().item(item->item).readable() : !space().item(item->item).writeable()) {
+      errors[index] = OPC_E_BADRIGHTS;
+    } else {
+      errors[index] = S_OK;
+      request.handles.push_back(handles[index]);
+      if (values != nullptr) request.values.push_back(Variant::copyOf(values[index]));
+    }
+    allGood = allGood && errors[index] == S_OK;
+  }
+  return allGood;
+}
+
 HRESULT Group::Read(DWORD dwConnection, OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer,
                     DWORD* pTransactionID, HRESULT** ppErrors) {
   if (pTransactionID == nullptr || ppErrors == nullptr) return E_INVALIDARG;
@@ -34,19 +53,7 @@ HRESULT Group::Read(DWORD dwConnection, OPCDATASOURCE dwSource, DWORD dwCount, O
     request.kind = AsyncRequest::Kind::Read;
     request.connection = dwConnection;
     request.source = dwSource;
-    bool allGood = true;
-    for (DWORD index = 0; index < dwCount; ++index) {
-      const GroupItem* item = state_->items.find(phServer[index]);
-      if (item == nullptr) {
-        errors[index] = OPC_E_INVALIDHANDLE;
-      } else if (!space().item(item->item).readable()) {
-        errors[index] = OPC_E_BADRIGHTS;
-      } else {
-        errors[index] = S_OK;
-        request.handles.push_back(phServer[index]);
-      }
-      allGood = allGood && errors[index] == S_OK;
-    }
+    const bool allGood = admitAsyncItems(dwCount, phServer, nullptr, errors.get(), request);
     if (!request.handles.empty()) {
       request.transactionId = state_->server->newTransactionId();
       *pTransactionID = request.transactionId;
@@ -74,20 +81,7 @@ HRESULT Group::Write(DWORD dwConnection, DWORD dwCount, OPCHANDLE* phServer, VAR
     AsyncRequest request;
     request.kind = AsyncRequest::Kind::Write;
     request.connection = dwConnection;
-    bool allGood = true;
-    for (DWORD index = 0; index < dwCount; ++index) {
-      const GroupItem* item = state_->items.find(phServer[index]);
-      if (item == nullptr) {
-        errors[index] = OPC_E_INVALIDHANDLE;
-      } else if (!space().item(item->item).writeable()) {
-        errors[index] = OPC_E_BADRIGHTS;
-      } else {
-        errors[index] = S_OK;
-        request.handles.push_back(phServer[index]);
-        request.values.push_back(Variant::copyOf(pItemValues[index]));
-      }
-      allGood = allGood && errors[index] == S_OK;
-    }
+    const bool allGood = admitAsyncItems(dwCount, phServer, pItemValues, errors.get(), request);
     if (!request.handles.empty()) {
       request.transactionId = state_->server->newTransactionId();
       *pTransactionID = request.transactionId;

@@ -40,19 +40,7 @@ HRESULT Group::Read(DWORD dwCount, OPCHANDLE* phServer, DWORD dwTransactionID, D
     request.kind = AsyncRequest::Kind::Read;
     request.transactionId = dwTransactionID;
     request.source = OPC_DS_DEVICE;
-    bool allGood = true;
-    for (DWORD index = 0; index < dwCount; ++index) {
-      const GroupItem* item = state_->items.find(phServer[index]);
-      if (item == nullptr) {
-        errors[index] = OPC_E_INVALIDHANDLE;
-      } else if (!space().item(item->item).readable()) {
-        errors[index] = OPC_E_BADRIGHTS;
-      } else {
-        errors[index] = S_OK;
-        request.handles.push_back(phServer[index]);
-      }
-      allGood = allGood && errors[index] == S_OK;
-    }
+    const bool allGood = admitAsyncItems(dwCount, phServer, nullptr, errors.get(), request);
     if (!request.handles.empty()) queueForCallback(std::move(request), pdwCancelID);
     *ppErrors = errors.release();
     return allGood ? S_OK : S_FALSE;
@@ -74,20 +62,7 @@ HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, D
     AsyncRequest request;
     request.kind = AsyncRequest::Kind::Write;
     request.transactionId = dwTransactionID;
-    bool allGood = true;
-    for (DWORD index = 0; index < dwCount; ++index) {
-      const GroupItem* item = state_->items.find(phServer[index]);
-      if (item == nullptr) {
-        errors[index] = OPC_E_INVALIDHANDLE;
-      } else if (!space().item(item->item).writeable()) {
-        errors[index] = OPC_E_BADRIGHTS;
-      } else {
-        errors[index] = S_OK;
-        request.handles.push_back(phServer[index]);
-        request.values.push_back(Variant::copyOf(pItemValues[index]));
-      }
-      allGood = allGood && errors[index] == S_OK;
-    }
+    const bool allGood = admitAsyncItems(dwCount, phServer, pItemValues, errors.get(), request);
     if (!request.handles.empty()) queueForCallback(std::move(request), pdwCancelID);
     *ppErrors = errors.release();
     return allGood ? S_OK : S_FALSE;

@@ -115,6 +115,12 @@ class Group final : public com::Object<Group, IOPCGroupStateMgt, IOPCPublicGroup
   // Queues an IOPCAsyncIO2 request and hands out its cancel ID; the
   // group's lock is held.
   void queueForCallback(AsyncRequest&& request, DWORD* cancelId);
+  // Checks each handle of an asynchronous read (no `values`) or write and
+  // adds those that pass, with their values, to `request`; the errors say
+  // why the others were left out. True when every handle passed; the
+  // group's lock is held.
+  bool admitAsyncItems(DWORD count, const OPCHANDLE* handles, const VARIANT* values, HRESULT* errors,
+                       AsyncRequest& request) const;
 
   // Whether the group still belongs to a server (see GroupState::detached).
   bool attached() const { return !state_->detached.load(); }
