@@ -137,6 +137,13 @@ void CGroupView::AddItemFailure(const std::string& line, HRESULT itemError) {
   functionResult_.lines.push_back("Error : " + ResultCodeText(itemError, session_));
 }
 
+void CGroupView::FinishItemChange(HRESULT hr, HRESULT* errors, const std::string& failure) {
+  if (hr == S_FALSE && errors != nullptr) AddItemFailure(failure, errors[0]);
+  FreeTaskMemory(*session_, errors);
+  if (hr == S_OK) RefreshGroupTree();
+  ShowFunctionResult();
+}
+
 // ---- reading the tree ---------------------------------------------------------------------
 
 void CGroupView::RefreshGroupTree() {

@@ -105,6 +105,10 @@ class CGroupView : public gui::TreeView {
   void ShowFunctionResult();
   // The per-item failure lines of a call that returned S_FALSE.
   void AddItemFailure(const std::string& line, HRESULT itemError);
+  // Ends a call that changed the selected item: adds `failure` with the
+  // item's error when the server answered S_FALSE, frees the errors,
+  // reads the tree again after S_OK and shows the result.
+  void FinishItemChange(HRESULT hr, HRESULT* errors, const std::string& failure);
 
   // Group pop-up (group_commands.cpp, group_state_command.cpp,
   // group_name_commands.cpp, group_item_commands.cpp, add_all_items.cpp,

@@ -47,12 +47,8 @@ void CGroupView::OnRemoveItem() {
   if (hr == S_OK) {
     functionResult_.lines.push_back("Removed Item '" + id + "'");
     functionResult_.lines.push_back(workspace::LineFormat("With Handle  : %lu", static_cast<unsigned long>(handle)));
-  } else if (hr == S_FALSE && errors != nullptr) {
-    AddItemFailure("Cannot remove Item '" + id + "'", errors[0]);
   }
-  FreeTaskMemory(*session_, errors);
-  if (hr == S_OK) RefreshGroupTree();
-  ShowFunctionResult();
+  FinishItemChange(hr, errors, "Cannot remove Item '" + id + "'");
 }
 
 void CGroupView::OnReadItem() {
@@ -124,12 +120,8 @@ void CGroupView::SetItemActiveState(bool active) {
   const std::string id = itemId(item);
   if (hr == S_OK) {
     functionResult_.lines.push_back("Item '" + id + "' set " + (active ? "Active" : "Inactive"));
-  } else if (hr == S_FALSE && errors != nullptr) {
-    AddItemFailure("Cannot change state of Item '" + id + "'", errors[0]);
   }
-  FreeTaskMemory(*session_, errors);
-  if (hr == S_OK) RefreshGroupTree();
-  ShowFunctionResult();
+  FinishItemChange(hr, errors, "Cannot change state of Item '" + id + "'");
 }
 
 void CGroupView::OnGetProperties() {

@@ -27,12 +27,8 @@ void CGroupView::OnSetClientHandle() {
   if (hr == S_OK) {
     functionResult_.lines.push_back(workspace::LineFormat("New Client Handle of Item '%s' is %lu", id.c_str(),
                                                           static_cast<unsigned long>(client)));
-  } else if (hr == S_FALSE && errors != nullptr) {
-    AddItemFailure("Cannot set Client Handle for Item '" + id + "'", errors[0]);
   }
-  FreeTaskMemory(*session_, errors);
-  if (hr == S_OK) RefreshGroupTree();
-  ShowFunctionResult();
+  FinishItemChange(hr, errors, "Cannot set Client Handle for Item '" + id + "'");
 }
 
 void CGroupView::OnSetDatatype() {
@@ -50,12 +46,8 @@ void CGroupView::OnSetDatatype() {
   const std::string id = format::WideToText(item->szItemID);
   if (hr == S_OK) {
     functionResult_.lines.push_back("New Datatype of Item '" + id + "' is " + VarTypeName(type));
-  } else if (hr == S_FALSE && errors != nullptr) {
-    AddItemFailure("Cannot set Datatype for Item '" + id + "'", errors[0]);
   }
-  FreeTaskMemory(*session_, errors);
-  if (hr == S_OK) RefreshGroupTree();
-  ShowFunctionResult();
+  FinishItemChange(hr, errors, "Cannot set Datatype for Item '" + id + "'");
 }
 
 void CGroupView::OnValidateItem() {
