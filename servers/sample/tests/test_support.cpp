@@ -27,6 +27,24 @@ size_t decodeString(const BYTE* block, size_t size, size_t offset, std::u16strin
   return total;
 }
 
+// Waits until `records`, guarded by `mutex`, holds one that `match`
+// accepts, and copies it to `found` when asked to.
+template <class Record>
+bool waitForRecord(std::mutex& mutex, std::condition_variable& arrived, const std::vector<Record>& records,
+                   const std::function<bool(const Record&)>& match, Record* found,
+                   std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex);
+  return arrived.wait_for(lock, timeout, [&] {
+    for (const auto& record : records) {
+      if (match(record)) {
+        if (found != nullptr) *found = record;
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
 }  // namespace
 
 size_t decodeValue(const BYTE* block, size_t size, size_t offset, DecodedValue& value) {
@@ -143,16 +161,7 @@ void RecordingSink::OnDataChange(FORMATETC* format, STGMEDIUM* medium) {
 
 bool RecordingSink::waitForStream(const std::function<bool(const DecodedStream&)>& match, DecodedStream* found,
                                   std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  return arrived_.wait_for(lock, timeout, [&] {
-    for (const auto& stream : streams_) {
-      if (match(stream)) {
-        if (found != nullptr) *found = stream;
-        return true;
-      }
-    }
-    return false;
-  });
+  return waitForRecord(mutex_, arrived_, streams_, match, found, timeout);
 }
 
 }  // namespace sample::testing
@@ -232,16 +241,7 @@ HRESULT RecordingCallback::OnCancelComplete(DWORD transid, OPCHANDLE group) {
 
 bool RecordingCallback::waitForCall(const std::function<bool(const CallbackRecord&)>& match, CallbackRecord* found,
                                     std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  return arrived_.wait_for(lock, timeout, [&] {
-    for (const auto& call : calls_) {
-      if (match(call)) {
-        if (found != nullptr) *found = call;
-        return true;
-      }
-    }
-    return false;
-  });
+  return waitForRecord(mutex_, arrived_, calls_, match, found, timeout);
 }
 
 std::vector<CallbackRecord> RecordingCallback::answersTo(DWORD transactionId) const {
