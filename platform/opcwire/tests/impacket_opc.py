@@ -408,10 +408,26 @@ class Flow:
             variant_value(states[1]['vDataValue']),))
         expect(states[0]['hClient'] == 1 and states[0]['wQuality'] == 0xC0, 'client handle and quality')
 
-        # Writes are not sent from here: impacket places the wireVARIANTs of a
-        # VARIANT array on 4-byte boundaries instead of 8, which a conforming
-        # decoder refuses (rpc_x_bad_stub_data). The wire test in C++ covers
-        # IOPCSyncIO::Write and IOPCAsyncIO::Write with conforming NDR.
+        # Writes carry stub bytes encoded in opc_interfaces (see there why).
+        write = opc.SyncWrite([i4, read_only, write_only, 0xDEAD],
+                              [(VT_I4, -7), (VT_I4, 5), (VT_R8, 99.0), (VT_I4, 1)])
+        answer = sync.call(write)
+        expect_result(answer, S_FALSE, 'Write with bad rights and a bad handle')
+        errors = [signed(e) for e in answer['ppErrors']]
+        expect(errors == [S_OK, OPC_E_BADRIGHTS, S_OK, OPC_E_INVALIDHANDLE], 'Write errors %r' % errors)
+        read['dwCount'] = 2
+        read['phServer'] = handles_array([i4, read_only])
+        answer = sync.call(read)
+        values = [variant_value(state['vDataValue']) for state in answer['ppItemValues']]
+        expect(values == [(VT_I4, -7), (VT_I4, 1234)], 'values after Write %r' % values)
+        # A VT_R8 into the VT_I4 item, converted by the server; it also puts
+        # the value back for the checks that follow.
+        answer = sync.call(opc.SyncWrite([i4], [(VT_R8, -123456.0)]))
+        expect(result(answer) == S_OK and [signed(e) for e in answer['ppErrors']] == [S_OK], 'Write of a VT_R8')
+        read['dwCount'] = 1
+        read['phServer'] = handles_array([i4])
+        answer = sync.call(read)
+        expect(variant_value(answer['ppItemValues'][0]['vDataValue']) == (VT_I4, -123456), 'value written back')
         read['dwSource'] = OPC_DS_CACHE
         read['dwCount'] = 3
         read['phServer'] = handles_array([i4, bstr, read_only])
@@ -487,6 +503,10 @@ class Flow:
         refresh['dwConnection'] = 12345
         refresh['dwSource'] = OPC_DS_CACHE
         expect(result(async_io.call(refresh)) < 0, 'AsyncIO Refresh without an advise connection fails')
+        # The request decodes (an answer, not a fault) and is refused for the
+        # missing connection like the Read.
+        answer = async_io.call(opc.AsyncWrite(12345, [handle, 0xDEAD], [(VT_I4, 1), (VT_R8, 2.5)]))
+        expect(result(answer) < 0, 'AsyncIO Write without an advise connection fails')
         cancel = opc.Cancel()
         cancel['dwTransactionID'] = 999
         expect(result(async_io.call(cancel)) < 0, 'AsyncIO Cancel of an unknown transaction fails')

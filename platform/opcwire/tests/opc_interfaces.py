@@ -1,6 +1,8 @@
 """The OPC Data Access interfaces in impacket's NDR terms, written from the
 published interface definitions: one request and one response class per
 method, in the published order. Used by impacket_opc.py."""
+import struct
+
 from impacket.dcerpc.v5.dcomrt import DCOMCALL, DCOMANSWER, PMInterfacePointer
 from impacket.dcerpc.v5.dcom.oaut import VARIANT
 from impacket.dcerpc.v5.dtypes import BOOL, DWORD, FILETIME, GUID, HRESULT, LONG, LPWSTR, ULONG, USHORT, WSTR
@@ -307,16 +309,135 @@ CreateEnumerator = method('CreateEnumerator', 9, [('riid', GUID)], InterfaceAnsw
 SyncRead = method('SyncRead', 3, [('dwSource', USHORT), ('dwCount', DWORD), ('phServer', DWORD_ARRAY)], type(
     'SyncReadAnswer', (DCOMANSWER,), {'structure': (
         ('ppItemValues', POPCITEMSTATE_ARRAY), ('ppErrors', PHRESULT_ARRAY), ('ErrorCode', HRESULT))}))
-SyncWrite = method('SyncWrite', 4, [('dwCount', DWORD), ('phServer', DWORD_ARRAY), ('pItemValues', VARIANT_ARRAY)],
-                   ErrorsAnswer)
+
+
+# ---- Writes, encoded here
+#
+# impacket's NDR places the wireVARIANTs of a [size_is] VARIANT* array on
+# 4-byte boundaries, while the structure holds 8-byte members and so is
+# aligned to 8; a conforming server refuses such a request. The writes
+# therefore carry stub bytes encoded below by the NDR 2.0 rules from the
+# published definitions, and travel through impacket's DCOM call path like
+# every other call: impacket encodes ORPCTHIS, the body follows it.
+
+class StubBody:
+    """Little-endian NDR 2.0 encoding, aligned from the start of the stub
+    (base: the bytes in front of the body, ORPCTHIS)."""
+
+    def __init__(self, base):
+        self.base = base
+        self.data = bytearray()
+
+    def align(self, boundary):
+        while (self.base + len(self.data)) % boundary:
+            self.data.append(0)
+
+    def put(self, fmt, value, boundary):
+        self.align(boundary)
+        self.data += struct.pack('<' + fmt, value)
+
+    def u16(self, value):
+        self.put('H', value, 2)
+
+    def u32(self, value):
+        self.put('I', value & 0xFFFFFFFF, 4)
+
+    def f64(self, value):
+        self.put('d', value, 8)
+
+    def handles(self, handles):
+        """A [size_is] OPCHANDLE* in parameter: the count, the elements."""
+        self.u32(len(handles))
+        for handle in handles:
+            self.u32(handle)
+
+    def variants(self, values):
+        """A [size_is] VARIANT* in parameter. A VARIANT travels as a unique
+        pointer to a wireVARIANT, so the array holds referent ids and the
+        structures follow it in order, each aligned to 8: clSize (its size
+        in 8-byte units), rpcReserved, vt, three reserved words, the union's
+        tag (= vt), the arm. (vt, value) pairs of VT_I4 and VT_R8 only."""
+        self.u32(len(values))
+        for index in range(len(values)):
+            self.u32(0x00020000 + 4 * index)
+        for vt, value in values:
+            self.align(8)
+            start = len(self.data)
+            self.u32(0)
+            self.u32(0)
+            self.u16(vt)
+            for _ in range(3):
+                self.u16(0)
+            self.u32(vt)
+            if vt == VT_I4:
+                self.u32(value)
+            elif vt == VT_R8:
+                self.f64(value)
+            else:
+                raise ValueError('no encoding here for VARTYPE %d' % vt)
+            size = len(self.data) - start
+            self.data[start:start + 4] = struct.pack('<I', (size + 7) // 8)
+
+
+class StubCall(DCOMCALL):
+    """A request whose body is given as encoded bytes in self.body(base)."""
+    structure = ()
+
+    def getData(self, soFar=0):
+        head = DCOMCALL.getData(self, soFar)
+        return head + self.body(len(head))
+
+
+VT_I4, VT_R8 = 3, 5
+
+
+class SyncWrite(StubCall):
+    """IOPCSyncIO::Write(dwCount, [size_is] phServer, [size_is] pItemValues)."""
+    opnum = 4
+
+    def __init__(self, handles, values):
+        StubCall.__init__(self)
+        self.handles, self.values = handles, values
+
+    def body(self, base):
+        stub = StubBody(base)
+        stub.u32(len(self.handles))
+        stub.handles(self.handles)
+        stub.variants(self.values)
+        return bytes(stub.data)
+
+
+class SyncWriteResponse(ErrorsAnswer):
+    pass
+
+
+class AsyncWrite(StubCall):
+    """IOPCAsyncIO::Write(dwConnection, dwCount, [size_is] phServer,
+    [size_is] pItemValues)."""
+    opnum = 4
+
+    def __init__(self, connection, handles, values):
+        StubCall.__init__(self)
+        self.connection, self.handles, self.values = connection, handles, values
+
+    def body(self, base):
+        stub = StubBody(base)
+        stub.u32(self.connection)
+        stub.u32(len(self.handles))
+        stub.handles(self.handles)
+        stub.variants(self.values)
+        return bytes(stub.data)
+
 
 # ---- IOPCAsyncIO
 TransactionAnswer = type('TransactionAnswer', (DCOMANSWER,), {'structure': (
     ('pTransactionID', DWORD), ('ppErrors', PHRESULT_ARRAY), ('ErrorCode', HRESULT))})
 AsyncRead = method('AsyncRead', 3, [('dwConnection', DWORD), ('dwSource', USHORT), ('dwCount', DWORD),
                                     ('phServer', DWORD_ARRAY)], TransactionAnswer)
-AsyncWrite = method('AsyncWrite', 4, [('dwConnection', DWORD), ('dwCount', DWORD), ('phServer', DWORD_ARRAY),
-                                      ('pItemValues', VARIANT_ARRAY)], TransactionAnswer)
+
+
+class AsyncWriteResponse(TransactionAnswer):
+    pass
 Refresh = method('Refresh', 5, [('dwConnection', DWORD), ('dwSource', USHORT)], DwordAnswer)
 Cancel = method('Cancel', 6, [('dwTransactionID', DWORD)], ResultAnswer)
 
