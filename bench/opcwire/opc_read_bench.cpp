@@ -1,12 +1,17 @@
-// IOPCSyncIO::Read over loopback DCOM at packet integrity, through the
-// whole server (RPC runtime, NTLM signing, the exporter, the OPC stubs and
-// the sample server), against baselines in the same run:
-//   Read1:     one item per call against a raw TCP ping-pong of the same
-//              request and response byte counts;
-//   Read10000: 10,000 items in one call against the in-process Read of the
-//              same items plus a raw transfer of the same byte counts.
-// The client signs its request and verifies every fragment of the reply, as
-// packet integrity asks; it does not decode the values in the loop.
+// IOPCSyncIO::Read over loopback DCOM, through the whole server (RPC
+// runtime, NTLM signing where asked, the exporter, the OPC stubs and the
+// sample server), against baselines in the same run:
+//   Read1Integrity:     one item per call at packet integrity against a raw
+//                       TCP ping-pong of the same request and response byte
+//                       counts;
+//   Read10000Integrity: 10,000 items in one call at packet integrity against
+//                       the in-process Read of the same items plus a raw
+//                       transfer of the same byte counts;
+//   Read10000NoAuth:    the same without authentication, so that the figure
+//                       shows the runtime and stubs without the signing of
+//                       some 600 KB each way.
+// At packet integrity the client signs its request and verifies every
+// fragment of the reply; it does not decode the values in the loop.
 // "ratio ... baseline/dcom" is the baseline's median time over the call's:
 // 0.67 means the call takes 1.5 times the baseline.
 
@@ -51,10 +56,12 @@ public:
   HRESULT getClassObject(REFCLSID, const std::string&, IUnknown**) override { return REGDB_E_CLASSNOTREG; }
 };
 
-constexpr rpc::AuthLevel kLevel = rpc::AuthLevel::PacketIntegrity;
+// The host takes every level; each benchmark binds at the one it measures.
+constexpr rpc::AuthLevel kHostMinimum = rpc::AuthLevel::None;
 const char* const kOwner = "testdom\\opcuser";
 
-// The sample server with one group per item count, its IOPCSyncIO exported.
+// The sample server with one group per item count and level, its IOPCSyncIO
+// exported to the caller of that level (anonymous without authentication).
 struct Host {
   std::shared_ptr<dcom::Exporter> exporter;
   rpc::Server server;
@@ -65,7 +72,8 @@ struct Host {
     dcom::Ipid ipid{};
     std::vector<OPCHANDLE> handles;
   };
-  std::map<uint32_t, Group> groups;
+  using GroupKey = std::pair<uint32_t, rpc::AuthLevel>;
+  std::map<GroupKey, Group> groups;
 
   Host() : server(settings()) {
     dcom::ExporterSettings exporterSettings;
@@ -76,7 +84,7 @@ struct Host {
     port = server.listen("127.0.0.1", 0).port.value_or(0);
     dcom::ServiceOptions options;
     options.exporterPort = port;
-    options.minimumLevel = kLevel;
+    options.minimumLevel = kHostMinimum;
     options.stubs = opcwire::makeStubs(exporter);
     dcom::registerDcomServices(server, exporter, std::make_shared<NoClasses>(), options);
 
@@ -84,16 +92,21 @@ struct Host {
     serverOptions.manyItemCount = 10000;
     serverOptions.shutdownRequestFile = "/nonexistent/velmora-bench-no-shutdown-file";
     if (FAILED(sample::createSampleServer(serverOptions, IID_IOPCServer, opc.putVoid()))) fail("server");
-    for (uint32_t count : {1u, 10000u}) addGroup(count);
+    addGroup({1, rpc::AuthLevel::PacketIntegrity});
+    addGroup({10000, rpc::AuthLevel::PacketIntegrity});
+    addGroup({10000, rpc::AuthLevel::None});
     server.start();
   }
 
-  void addGroup(uint32_t count) {
-    Group& group = groups[count];
+  void addGroup(GroupKey key) {
+    const uint32_t count = key.first;
+    Group& group = groups[key];
     OPCHANDLE handle = 0;
     DWORD rate = 0;
     com::Ptr<IOPCItemMgt> items;
-    if (FAILED(opc->AddGroup((u"Bench " + std::u16string(count == 1 ? u"one" : u"many")).c_str(), TRUE, 1000, 1,
+    std::u16string name = u"Bench " + std::u16string(count == 1 ? u"one" : u"many");
+    if (key.second == rpc::AuthLevel::None) name += u" anonymous";
+    if (FAILED(opc->AddGroup(name.c_str(), TRUE, 1000, 1,
                              nullptr, nullptr, 0, &handle, &rate, IID_IOPCItemMgt,
                              reinterpret_cast<IUnknown**>(items.put())))) {
       fail("AddGroup");
@@ -117,7 +130,9 @@ struct Host {
     if (FAILED(items->QueryInterface(IID_IOPCSyncIO, group.sync.putVoid()))) fail("IOPCSyncIO");
     dcom::StdObjRef reference;
     // Enough references that the calls never run out.
-    if (FAILED(exporter->exportInterface(group.sync.get(), IID_IOPCSyncIO, kOwner, 1000000, reference, true))) {
+    if (FAILED(exporter->exportInterface(group.sync.get(), IID_IOPCSyncIO,
+                                         key.second == rpc::AuthLevel::None ? "" : kOwner, 1000000, reference,
+                                         true))) {
       fail("export");
     }
     group.ipid = reference.ipid;
@@ -125,7 +140,7 @@ struct Host {
 
   static rpc::ServerSettings settings() {
     rpc::ServerSettings settings;
-    settings.minimumLevel = kLevel;
+    settings.minimumLevel = kHostMinimum;
     return settings;
   }
 };
@@ -172,18 +187,17 @@ std::span<const uint8_t> readPdu(int fd) {
 }
 
 
-// Total request and response bytes of one call, by item count.
-std::map<uint32_t, std::pair<size_t, size_t>> measuredSizes;
+// Total request and response bytes of one call, by item count and level.
+std::map<std::pair<uint32_t, rpc::AuthLevel>, std::pair<size_t, size_t>> measuredSizes;
 
-void DcomRead(benchmark::State& state) {
-  const auto count = static_cast<uint32_t>(state.range(0));
-  Host::Group& group = host().groups.at(count);
+void DcomRead(benchmark::State& state, uint32_t count, rpc::AuthLevel level) {
+  Host::Group& group = host().groups.at({count, level});
   int fd = connectTo(host().port);
-  rpc::testing::TestClient client(kLevel);
+  rpc::testing::TestClient client(level);
   sendAll(fd, client.bind({rpc::ContextElement{0, rpc::SyntaxId{dcom::toUuid(IID_IOPCSyncIO), 0, 0},
                                                {rpc::ndr20Syntax()}}}));
   if (!client.bindAck(readPdu(fd))) fail("bind");
-  sendAll(fd, client.auth3());
+  if (client.authenticated()) sendAll(fd, client.auth3());
 
   opcwire::SyncReadIn in;
   in.source = OPC_DS_CACHE;
@@ -209,7 +223,7 @@ void DcomRead(benchmark::State& state) {
       client.read(response, answer);
       if (!answer.valid || answer.type != rpc::PduType::Response) fail("answer");
     } while (!(answer.flags & rpc::pfc::kLastFragment));
-    measuredSizes[count] = {requestBytes, responseBytes};
+    measuredSizes[{count, level}] = {requestBytes, responseBytes};
     last = std::move(answer);
   }
   opcwire::SyncReadOut out;
@@ -232,10 +246,9 @@ void readInProcess(Host::Group& group) {
   CoTaskMemFree(errors);
 }
 
-void Baseline(benchmark::State& state) {
-  const auto count = static_cast<uint32_t>(state.range(0));
-  Host::Group& group = host().groups.at(count);
-  auto [requestBytes, responseBytes] = measuredSizes.at(count);
+void Baseline(benchmark::State& state, uint32_t count, rpc::AuthLevel level) {
+  Host::Group& group = host().groups.at({count, level});
+  auto [requestBytes, responseBytes] = measuredSizes.at({count, level});
   int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -274,10 +287,21 @@ void Baseline(benchmark::State& state) {
 int main(int argc, char** argv) {
   if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) fail("CoInitializeEx");
   // Each call runs before its baseline, which takes the call's byte counts.
-  for (int64_t count : {1, 10000}) {
-    const std::string name = count == 1 ? "Read1" : "Read10000";
-    benchmark::RegisterBenchmark((name + "_Dcom").c_str(), DcomRead)->Arg(count)->Repetitions(5)->UseRealTime();
-    benchmark::RegisterBenchmark((name + "_Baseline").c_str(), Baseline)->Arg(count)->Repetitions(5)->UseRealTime();
+  const struct {
+    const char* name;
+    uint32_t count;
+    rpc::AuthLevel level;
+  } pairs[] = {{"Read1Integrity", 1, rpc::AuthLevel::PacketIntegrity},
+               {"Read10000Integrity", 10000, rpc::AuthLevel::PacketIntegrity},
+               {"Read10000NoAuth", 10000, rpc::AuthLevel::None}};
+  for (const auto& pair : pairs) {
+    const std::string name = pair.name;
+    benchmark::RegisterBenchmark((name + "_Dcom").c_str(), DcomRead, pair.count, pair.level)
+        ->Repetitions(5)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark((name + "_Baseline").c_str(), Baseline, pair.count, pair.level)
+        ->Repetitions(5)
+        ->UseRealTime();
   }
   bench::RatioReporter reporter(bench::RatioReporter::Clock::Real, benchmark::ConsoleReporter::OO_Tabular);
   return bench::runBenchmarks(argc, argv, reporter, [&] { reporter.printRatios("Dcom", "baseline/dcom"); });
