@@ -1,6 +1,7 @@
 #include "group_items.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "opc/opcerror.h"
 #include "text.h"
@@ -29,17 +30,22 @@ const GroupItem* ItemTable::find(OPCHANDLE serverHandle) const {
   return slot < slots_.size() ? &slots_[slot] : nullptr;
 }
 
-void ItemTable::add(std::vector<GroupItem>& items, ItemHandleSource& handles) {
-  if (items.empty()) return;
-  slots_.reserve(slots_.size() + items.size());
-  runs_.reserve(runs_.size() + 1);
-  OPCHANDLE next = handles.take(items.size());
-  const Run run{next, static_cast<uint32_t>(slots_.size()), static_cast<uint32_t>(items.size())};
-  for (auto& item : items) {
-    item.serverHandle = next++;
-    slots_.push_back(std::move(item));  // the caller still reads the handle
+OPCHANDLE ItemTable::add(std::vector<GroupItem>& items, ItemHandleSource& handles) {
+  if (items.empty()) return 0;
+  const OPCHANDLE first = handles.take(items.size());
+  OPCHANDLE next = first;
+  for (auto& item : items) item.serverHandle = next++;
+  const Run run{first, static_cast<uint32_t>(slots_.size()), static_cast<uint32_t>(items.size())};
+  if (slots_.empty()) {
+    // The first add of a group (often all its items at once) takes the
+    // caller's vector as it is instead of moving every item.
+    slots_ = std::move(items);
+  } else {
+    slots_.reserve(slots_.size() + items.size());
+    std::move(items.begin(), items.end(), std::back_inserter(slots_));
   }
-  live_ += items.size();
+  items.clear();
+  live_ += run.count;
   Run* last = runs_.empty() ? nullptr : &runs_.back();
   if (last != nullptr && last->firstHandle + last->count == run.firstHandle &&
       last->firstSlot + last->count == run.firstSlot) {
@@ -47,6 +53,7 @@ void ItemTable::add(std::vector<GroupItem>& items, ItemHandleSource& handles) {
   } else {
     runs_.push_back(run);
   }
+  return first;
 }
 
 bool ItemTable::remove(OPCHANDLE serverHandle) {

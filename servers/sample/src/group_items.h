@@ -57,10 +57,11 @@ class ItemTable {
  public:
   GroupItem* find(OPCHANDLE serverHandle);
   const GroupItem* find(OPCHANDLE serverHandle) const;
-  // Adds the items with new consecutive handles, in their order. The
-  // caller holds the group's lock, so the handles of one group grow with
-  // every add.
-  void add(std::vector<GroupItem>& items, ItemHandleSource& handles);
+  // Adds the items with new consecutive handles, in their order, and
+  // returns the first handle (0 when items is empty). The items are moved
+  // out of the vector, which is left empty. The caller holds the group's
+  // lock, so the handles of one group grow with every add.
+  OPCHANDLE add(std::vector<GroupItem>& items, ItemHandleSource& handles);
   bool remove(OPCHANDLE serverHandle);
   size_t size() const { return live_; }
 

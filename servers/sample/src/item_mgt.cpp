@@ -86,16 +86,17 @@ HRESULT Group::AddItems(DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** p
       fillResult(space().basics(resolved.item), results[index]);
       added.push_back(std::move(item));
     }
+    const bool anyAdded = !added.empty();
+    OPCHANDLE next = 0;
     {
       std::lock_guard lock(state_->mutex);
-      state_->items.add(added, state_->server->itemHandles);
+      next = state_->items.add(added, state_->server->itemHandles);
     }
-    // The handles follow the order of the request.
-    size_t taken = 0;
+    // The handles are consecutive and follow the order of the request.
     for (DWORD index = 0; index < dwCount; ++index) {
-      if (SUCCEEDED(errors[index])) results[index].hServer = added[taken++].serverHandle;
+      if (SUCCEEDED(errors[index])) results[index].hServer = next++;
     }
-    if (!added.empty()) configurationChanged();
+    if (anyAdded) configurationChanged();
     *ppAddResults = results.release();
     *ppErrors = errors.release();
     return allGood ? S_OK : S_FALSE;

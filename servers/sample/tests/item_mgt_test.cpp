@@ -1,5 +1,8 @@
 // IOPCItemMgt and IEnumOPCItemAttributes of a group.
 
+#include <map>
+#include <utility>
+
 #include "test_support.h"
 
 namespace sample::testing {
@@ -78,6 +81,31 @@ TEST_F(SampleItemMgtTest, AddItemsAnswersPerItem) {
   EXPECT_EQ(results[0].vtCanonicalDataType, VT_R8);
   EXPECT_EQ(results[0].dwAccessRights, static_cast<DWORD>(OPC_READABLE));
   EXPECT_EQ(results[1].vtCanonicalDataType, VT_BSTR);
+  // Each handle answered names the item of its own definition, whatever
+  // failed between them, in a first add and in one to a group with items.
+  auto expectHandlesMatch = [&](const std::vector<std::pair<OPCHANDLE, OPCHANDLE>>& serverToClient) {
+    auto records = attributes();
+    std::map<OPCHANDLE, OPCHANDLE> clientOf;
+    for (const auto& record : records) clientOf[record.hServer] = record.hClient;
+    release(records);
+    for (const auto& [serverHandle, clientHandle] : serverToClient) {
+      ASSERT_TRUE(clientOf.count(serverHandle)) << serverHandle;
+      EXPECT_EQ(clientOf[serverHandle], clientHandle) << serverHandle;
+    }
+  };
+  std::vector<std::pair<OPCHANDLE, OPCHANDLE>> answered;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    if (SUCCEEDED(errors[i])) answered.emplace_back(results[i].hServer, static_cast<OPCHANDLE>(i));
+  }
+  expectHandlesMatch(answered);
+  CoTaskMemFree(results);
+  CoTaskMemFree(errors);
+
+  ASSERT_EQ(group.items->AddItems(static_cast<DWORD>(ids.size()), definitions.data(), &results, &errors), S_FALSE);
+  for (size_t i = 0; i < ids.size(); ++i) {
+    if (SUCCEEDED(errors[i])) answered.emplace_back(results[i].hServer, static_cast<OPCHANDLE>(i));
+  }
+  expectHandlesMatch(answered);
   CoTaskMemFree(results);
   CoTaskMemFree(errors);
 
