@@ -81,6 +81,8 @@ normalize() {
     /interface pointer *:/ { sub(/: .*/, ": <pointer>") }
     /ftTimeStamp|Time *:|Timestamp *:/ { sub(/: .*/, ": <time>") }
     /vDataValue/ && item ~ /Simulation\.|Analog\./ { sub(/: .*/, ": <live>") }
+    # Simulation.Quality cycles its quality as the others change their values.
+    /wQuality/ && item ~ /Simulation\.Quality/ { sub(/: .*/, ": <live>") }
     { print }
   ' "$1"
 }
