@@ -27,6 +27,7 @@
 #include "dcom/methods.h"
 #include "dcom/service.h"
 #include "ndr/walker.h"
+#include "loopback.h"
 #include "ratio_reporter.h"
 #include "rpc/server.h"
 #include "test_client.h"
@@ -100,31 +101,6 @@ Host& host() {
   return instance;
 }
 
-int connectTo(uint16_t port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) fail("connect");
-  int on = 1;
-  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  return fd;
-}
-
-void sendAll(int fd, std::span<const uint8_t> bytes) {
-  if (::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<long>(bytes.size())) fail("send");
-}
-
-bool readExact(int fd, uint8_t* out, size_t length) {
-  for (size_t done = 0; done < length;) {
-    long count = ::recv(fd, out + done, length - done, 0);
-    if (count <= 0) return false;
-    done += static_cast<size_t>(count);
-  }
-  return true;
-}
-
 std::span<const uint8_t> readPdu(int fd) {
   static thread_local std::vector<uint8_t> bytes(65536);
   size_t have = 0;
@@ -141,12 +117,12 @@ std::span<const uint8_t> readPdu(int fd) {
 std::map<rpc::AuthLevel, std::pair<size_t, size_t>> measuredSizes;
 
 void RemQueryInterface(benchmark::State& state, rpc::AuthLevel level) {
-  int fd = connectTo(host().port);
+  int fd = bench::connectLoopback(host().port);
   rpc::testing::TestClient client(level);
-  sendAll(fd, client.bind({rpc::ContextElement{0, rpc::SyntaxId{uuidOf(dcom::kIidIRemUnknown2), 0, 0},
+  bench::sendAll(fd, client.bind({rpc::ContextElement{0, rpc::SyntaxId{uuidOf(dcom::kIidIRemUnknown2), 0, 0},
                                                {rpc::ndr20Syntax()}}}));
   if (!client.bindAck(readPdu(fd))) fail("bind");
-  if (client.authenticated()) sendAll(fd, client.auth3());
+  if (client.authenticated()) bench::sendAll(fd, client.auth3());
 
   dcom::RemQueryInterfaceIn in;
   in.ipid = host().objects[level == rpc::AuthLevel::None ? "" : "testdom\\opcuser"];
@@ -159,7 +135,7 @@ void RemQueryInterface(benchmark::State& state, rpc::AuthLevel level) {
   uint32_t callId = 1;
   for (auto _ : state) {
     auto request = client.request(++callId, 0, 3, stub, 0, target).at(0);
-    sendAll(fd, request);
+    bench::sendAll(fd, request);
     auto response = readPdu(fd);
     rpc::testing::TestClient::Answer answer;
     client.read(response, answer);
@@ -171,35 +147,7 @@ void RemQueryInterface(benchmark::State& state, rpc::AuthLevel level) {
 
 void PingPong(benchmark::State& state, rpc::AuthLevel level) {
   auto [requestBytes, responseBytes] = measuredSizes.at(level);
-  int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0) {
-    fail("listen");
-  }
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  int client = connectTo(ntohs(address.sin_port));
-  int server = ::accept(listener, nullptr, nullptr);
-  int on = 1;
-  ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  std::thread echo([&, requestBytes = requestBytes, responseBytes = responseBytes] {
-    std::vector<uint8_t> in(requestBytes);
-    std::vector<uint8_t> out(responseBytes, 0x5a);
-    while (readExact(server, in.data(), in.size())) sendAll(server, out);
-  });
-  std::vector<uint8_t> request(requestBytes, 0x11);
-  std::vector<uint8_t> response(responseBytes);
-  for (auto _ : state) {
-    sendAll(client, request);
-    if (!readExact(client, response.data(), response.size())) fail("echo");
-  }
-  ::shutdown(client, SHUT_WR);
-  echo.join();
-  ::close(client);
-  ::close(server);
-  ::close(listener);
+  bench::RunPingPong(state, requestBytes, responseBytes);
 }
 
 }  // namespace

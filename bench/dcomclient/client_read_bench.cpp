@@ -26,6 +26,7 @@
 #include "dcomclient/runtime.h"
 #include "opc/opcda.h"
 #include "opcwire/stubs.h"
+#include "loopback.h"
 #include "ratio_reporter.h"
 #include "rpc/client.h"
 #include "rpc/server.h"
@@ -134,63 +135,10 @@ void Read1_Dcom(benchmark::State& state) {
   responseBytes = static_cast<size_t>((after.received - before.received) / static_cast<uint64_t>(calls));
 }
 
-int connectTo(uint16_t port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) fail("connect");
-  int on = 1;
-  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  return fd;
-}
-
-void sendAll(int fd, const std::vector<uint8_t>& bytes) {
-  if (::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<long>(bytes.size())) fail("send");
-}
-
-bool readExact(int fd, uint8_t* out, size_t length) {
-  for (size_t done = 0; done < length;) {
-    long count = ::recv(fd, out + done, length - done, 0);
-    if (count <= 0) return false;
-    done += static_cast<size_t>(count);
-  }
-  return true;
-}
-
 void Read1_Baseline(benchmark::State& state) {
-  int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0) {
-    fail("listen");
-  }
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  int client = connectTo(ntohs(address.sin_port));
-  int server = ::accept(listener, nullptr, nullptr);
-  int on = 1;
-  ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  std::thread echo([server] {
-    std::vector<uint8_t> in(requestBytes);
-    std::vector<uint8_t> out(responseBytes, 0x5a);
-    while (readExact(server, in.data(), in.size())) sendAll(server, out);
-  });
-  std::vector<uint8_t> request(requestBytes, 0x11);
-  std::vector<uint8_t> response(responseBytes);
-  for (auto _ : state) {
-    sendAll(client, request);
-    if (!readExact(client, response.data(), response.size())) fail("echo");
-  }
+  bench::RunPingPong(state, requestBytes, responseBytes);
   state.counters["request_bytes"] = static_cast<double>(requestBytes);
   state.counters["response_bytes"] = static_cast<double>(responseBytes);
-  ::shutdown(client, SHUT_WR);
-  echo.join();
-  ::close(client);
-  ::close(server);
-  ::close(listener);
 }
 
 }  // namespace

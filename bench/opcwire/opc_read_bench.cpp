@@ -38,6 +38,7 @@
 #include "opc/opcda.h"
 #include "opcwire/methods.h"
 #include "opcwire/stubs.h"
+#include "loopback.h"
 #include "ratio_reporter.h"
 #include "rpc/server.h"
 #include "server_factory.h"
@@ -150,37 +151,12 @@ Host& host() {
   return instance;
 }
 
-int connectTo(uint16_t port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) fail("connect");
-  int on = 1;
-  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  return fd;
-}
-
-void sendAll(int fd, std::span<const uint8_t> bytes) {
-  if (::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<long>(bytes.size())) fail("send");
-}
-
-bool readExact(int fd, uint8_t* out, size_t length) {
-  for (size_t done = 0; done < length;) {
-    long count = ::recv(fd, out + done, length - done, 0);
-    if (count <= 0) return false;
-    done += static_cast<size_t>(count);
-  }
-  return true;
-}
-
 // One PDU, read exactly: the fragments of a response follow each other.
 std::span<const uint8_t> readPdu(int fd) {
   static thread_local std::vector<uint8_t> bytes(1 << 17);
-  if (!readExact(fd, bytes.data(), rpc::kHeaderSize)) fail("read");
+  if (!bench::readExact(fd, bytes.data(), rpc::kHeaderSize)) fail("read");
   const size_t length = bytes[8] | (bytes[9] << 8);
-  if (length < rpc::kHeaderSize || !readExact(fd, bytes.data() + rpc::kHeaderSize, length - rpc::kHeaderSize)) {
+  if (length < rpc::kHeaderSize || !bench::readExact(fd, bytes.data() + rpc::kHeaderSize, length - rpc::kHeaderSize)) {
     fail("read");
   }
   return std::span<const uint8_t>(bytes.data(), length);
@@ -192,12 +168,12 @@ std::map<std::pair<uint32_t, rpc::AuthLevel>, std::pair<size_t, size_t>> measure
 
 void DcomRead(benchmark::State& state, uint32_t count, rpc::AuthLevel level) {
   Host::Group& group = host().groups.at({count, level});
-  int fd = connectTo(host().port);
+  int fd = bench::connectLoopback(host().port);
   rpc::testing::TestClient client(level);
-  sendAll(fd, client.bind({rpc::ContextElement{0, rpc::SyntaxId{dcom::toUuid(IID_IOPCSyncIO), 0, 0},
+  bench::sendAll(fd, client.bind({rpc::ContextElement{0, rpc::SyntaxId{dcom::toUuid(IID_IOPCSyncIO), 0, 0},
                                                {rpc::ndr20Syntax()}}}));
   if (!client.bindAck(readPdu(fd))) fail("bind");
-  if (client.authenticated()) sendAll(fd, client.auth3());
+  if (client.authenticated()) bench::sendAll(fd, client.auth3());
 
   opcwire::SyncReadIn in;
   in.source = OPC_DS_CACHE;
@@ -213,7 +189,7 @@ void DcomRead(benchmark::State& state, uint32_t count, rpc::AuthLevel level) {
   for (auto _ : state) {
     size_t requestBytes = 0, responseBytes = 0;
     for (const auto& fragment : client.request(++callId, 0, 3, stub, 0, dcom::toUuid(group.ipid))) {
-      sendAll(fd, fragment);
+      bench::sendAll(fd, fragment);
       requestBytes += fragment.size();
     }
     rpc::testing::TestClient::Answer answer;
@@ -249,37 +225,10 @@ void readInProcess(Host::Group& group) {
 void Baseline(benchmark::State& state, uint32_t count, rpc::AuthLevel level) {
   Host::Group& group = host().groups.at({count, level});
   auto [requestBytes, responseBytes] = measuredSizes.at({count, level});
-  int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0) {
-    fail("listen");
-  }
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  int client = connectTo(ntohs(address.sin_port));
-  int server = ::accept(listener, nullptr, nullptr);
-  int on = 1;
-  ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  std::thread echo([&, requestBytes = requestBytes, responseBytes = responseBytes] {
-    std::vector<uint8_t> in(requestBytes);
-    std::vector<uint8_t> out(responseBytes, 0x5a);
-    while (readExact(server, in.data(), in.size())) sendAll(server, out);
-  });
-  std::vector<uint8_t> request(requestBytes, 0x11);
-  std::vector<uint8_t> response(responseBytes);
-  for (auto _ : state) {
-    // One item: the raw round trip alone; many: the in-process Read too.
+  // One item: the raw round trip alone; many: the in-process Read too.
+  bench::RunPingPong(state, requestBytes, responseBytes, [&] {
     if (count > 1) readInProcess(group);
-    sendAll(client, request);
-    if (!readExact(client, response.data(), response.size())) fail("echo");
-  }
-  ::shutdown(client, SHUT_WR);
-  echo.join();
-  ::close(client);
-  ::close(server);
-  ::close(listener);
+  });
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback.h"
 #include "ratio_reporter.h"
 #include "rpc/server.h"
 #include "test_client.h"
@@ -41,31 +42,6 @@ public:
     return rpc::CallResult::response(std::vector<uint8_t>(kResponseStub, 0x5a));
   }
 };
-
-int connectTo(uint16_t port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) fail("connect");
-  int on = 1;
-  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  return fd;
-}
-
-void sendAll(int fd, const std::vector<uint8_t>& bytes) {
-  if (::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<long>(bytes.size())) fail("send");
-}
-
-bool readExact(int fd, uint8_t* out, size_t length) {
-  for (size_t done = 0; done < length;) {
-    long count = ::recv(fd, out + done, length - done, 0);
-    if (count <= 0) return false;
-    done += static_cast<size_t>(count);
-  }
-  return true;
-}
 
 // One PDU; one receive usually brings all of it, as with the baseline. The
 // buffer is kept, so that the loop allocates nothing the baseline does not.
@@ -105,18 +81,18 @@ Endpoint& endpoint() {
 }
 
 void Call(benchmark::State& state, rpc::AuthLevel level) {
-  int fd = connectTo(endpoint().port);
+  int fd = bench::connectLoopback(endpoint().port);
   rpc::testing::TestClient client(level);
-  sendAll(fd, client.bind({rpc::testing::context(0, kInterface)}));
+  bench::sendAll(fd, client.bind({rpc::testing::context(0, kInterface)}));
   if (!client.bindAck(readPdu(fd))) fail("bind");
-  if (client.authenticated()) sendAll(fd, client.auth3());
+  if (client.authenticated()) bench::sendAll(fd, client.auth3());
   std::vector<uint8_t> stub(kRequestStub, 0x11);
   uint32_t callId = 1;
   size_t requestBytes = 0;
   size_t responseBytes = 0;
   for (auto _ : state) {
     auto request = client.request(++callId, 0, 3, stub).at(0);
-    sendAll(fd, request);
+    bench::sendAll(fd, request);
     std::span<const uint8_t> response = readPdu(fd);
     rpc::testing::TestClient::Answer answer;
     client.read(response, answer);
@@ -129,38 +105,10 @@ void Call(benchmark::State& state, rpc::AuthLevel level) {
   ::close(fd);
 }
 
-// The same byte counts as the call at `level`, echoed by a thread.
+// The same byte counts as the call at `level`, echoed by a thread over a
+// loopback TCP connection, as the calls use.
 void PingPong(benchmark::State& state, size_t requestBytes, size_t responseBytes) {
-  // A TCP connection over loopback, as the calls use.
-  int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 1) != 0) {
-    fail("listen");
-  }
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  int client = connectTo(ntohs(address.sin_port));
-  int server = ::accept(listener, nullptr, nullptr);
-  int on = 1;
-  ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  std::thread echo([&] {
-    std::vector<uint8_t> in(requestBytes);
-    std::vector<uint8_t> out(responseBytes, 0x5a);
-    while (readExact(server, in.data(), in.size())) sendAll(server, out);
-  });
-  std::vector<uint8_t> request(requestBytes, 0x11);
-  std::vector<uint8_t> response(responseBytes);
-  for (auto _ : state) {
-    sendAll(client, request);
-    if (!readExact(client, response.data(), response.size())) fail("echo");
-  }
-  ::shutdown(client, SHUT_WR);
-  echo.join();
-  ::close(client);
-  ::close(server);
-  ::close(listener);
+  bench::RunPingPong(state, requestBytes, responseBytes);
 }
 
 // Request and response PDU sizes per level: header and stub, and with

@@ -1,0 +1,103 @@
+#include "loopback.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace bench {
+
+void failSocket(const char* what) {
+  std::fprintf(stderr, "benchmark: %s failed: %s\n", what, std::strerror(errno));
+  std::exit(1);
+}
+
+namespace {
+
+void noDelay(int fd) {
+  int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+}  // namespace
+
+int connectLoopback(uint16_t port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) failSocket("connect");
+  noDelay(fd);
+  return fd;
+}
+
+void sendAll(int fd, std::span<const uint8_t> bytes) {
+  if (::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<long>(bytes.size())) failSocket("send");
+}
+
+bool readExact(int fd, uint8_t* out, std::size_t length) {
+  for (std::size_t done = 0; done < length;) {
+    long count = ::recv(fd, out + done, length - done, 0);
+    if (count <= 0) return false;
+    done += static_cast<std::size_t>(count);
+  }
+  return true;
+}
+
+struct EchoConnection::Parts {
+  int listener = -1;
+  int client = -1;
+  int server = -1;
+  std::vector<uint8_t> request;
+  std::vector<uint8_t> response;
+  std::thread echo;
+};
+
+EchoConnection::EchoConnection(std::size_t requestBytes, std::size_t responseBytes) : parts_(new Parts) {
+  Parts& p = *parts_;
+  p.listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (p.listener < 0 || ::bind(p.listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(p.listener, 1) != 0) {
+    failSocket("listen");
+  }
+  ::getsockname(p.listener, reinterpret_cast<sockaddr*>(&address), &length);
+  p.client = connectLoopback(ntohs(address.sin_port));
+  p.server = ::accept(p.listener, nullptr, nullptr);
+  if (p.server < 0) failSocket("accept");
+  noDelay(p.server);
+  p.request.assign(requestBytes, 0x11);
+  p.response.resize(responseBytes);
+  p.echo = std::thread([server = p.server, requestBytes, responseBytes] {
+    std::vector<uint8_t> in(requestBytes);
+    std::vector<uint8_t> out(responseBytes, 0x5a);
+    while (readExact(server, in.data(), in.size())) sendAll(server, out);
+  });
+}
+
+EchoConnection::~EchoConnection() {
+  ::shutdown(parts_->client, SHUT_WR);
+  parts_->echo.join();
+  ::close(parts_->client);
+  ::close(parts_->server);
+  ::close(parts_->listener);
+  delete parts_;
+}
+
+void EchoConnection::exchange() {
+  sendAll(parts_->client, parts_->request);
+  if (!readExact(parts_->client, parts_->response.data(), parts_->response.size())) failSocket("echo");
+}
+
+}  // namespace bench
