@@ -42,6 +42,27 @@ TreeItem TreeCtrl::InsertItem(const QString& text, int image, int selectedImage,
   return item;
 }
 
+TreeItem TreeCtrl::InsertItem(TreeTextCallback text, int image, int selectedImage, TreeItem parent,
+                              DWORD_PTR data) {
+  TreeWidget* tree = treeOf(widget());
+  if (tree == nullptr || text == nullptr) return nullptr;
+  TreeItem item = new TreeEntry(text, image, selectedImage, data);
+  insertAt(tree, parent, childCount(tree, parent), item);
+  return item;
+}
+
+TreeItem TreeCtrl::CreateDetachedItem(const QString& text, int image, int selectedImage) {
+  if (treeOf(widget()) == nullptr) return nullptr;
+  return makeItem(text, image, selectedImage);
+}
+
+bool TreeCtrl::AttachItem(TreeItem item, TreeItem parent) {
+  TreeWidget* tree = treeOf(widget());
+  if (tree == nullptr || item == nullptr || item->treeWidget() != nullptr || item->parent() != nullptr) return false;
+  insertAt(tree, parent, childCount(tree, parent), item);
+  return true;
+}
+
 TreeItem TreeCtrl::InsertItemAfter(const QString& text, int image, int selectedImage, TreeItem parent,
                                    TreeItem after) {
   TreeWidget* tree = treeOf(widget());

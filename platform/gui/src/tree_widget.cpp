@@ -68,9 +68,16 @@ QIcon TreeWidget::iconFor(int image, int selectedImage) const {
 TreeEntry::TreeEntry(const QString& text, int image, int selectedImage, DWORD_PTR data)
     : QTreeWidgetItem(QStringList(text)), image_(image), selectedImage_(selectedImage), data_(data) {}
 
+TreeEntry::TreeEntry(TreeTextCallback text, int image, int selectedImage, DWORD_PTR data)
+    : image_(image), selectedImage_(selectedImage), data_(data), textCallback_(text) {}
+
 QVariant TreeEntry::data(int column, int role) const {
   if (column == 0) {
     switch (role) {
+      case Qt::DisplayRole:
+      case Qt::EditRole:
+        if (textCallback_ != nullptr) return textCallback_(data_);
+        break;
       case kImageRole:
         return image_;
       case kSelectedImageRole:
@@ -90,6 +97,11 @@ QVariant TreeEntry::data(int column, int role) const {
 void TreeEntry::setData(int column, int role, const QVariant& value) {
   if (column == 0) {
     switch (role) {
+      case Qt::DisplayRole:
+      case Qt::EditRole:
+        // From now on the entry shows the text it was given.
+        textCallback_ = nullptr;
+        break;
       case kImageRole:
         image_ = value.toInt();
         emitDataChanged();

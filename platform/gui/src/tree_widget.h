@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "gui/image_list.h"
+#include "gui/tree_ctrl.h"
 #include "gui/types.h"
 
 namespace gui {
@@ -25,9 +26,12 @@ constexpr int kExpandedOnceRole = Qt::UserRole + 3;
 // icon for its images, looked up when the entry is drawn: a tree with a
 // hundred thousand entries then costs little more than their texts. The
 // roles above still read and write them, so callers see no difference.
+// An entry made with a text callback holds no text at all until one is set:
+// its text is made from its item data when it is read.
 class TreeEntry : public QTreeWidgetItem {
  public:
   TreeEntry(const QString& text, int image, int selectedImage, DWORD_PTR data = 0);
+  TreeEntry(TreeTextCallback text, int image, int selectedImage, DWORD_PTR data);
 
   QVariant data(int column, int role) const override;
   void setData(int column, int role, const QVariant& value) override;
@@ -38,6 +42,8 @@ class TreeEntry : public QTreeWidgetItem {
   int image_;
   int selectedImage_;
   DWORD_PTR data_;
+  // Null once the entry has a text of its own.
+  TreeTextCallback textCallback_ = nullptr;
 };
 
 class TreeWidget : public QTreeWidget {

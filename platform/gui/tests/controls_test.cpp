@@ -153,6 +153,47 @@ TEST_F(ControlsTest, TreeControlsInsertNavigateAndNotify) {
   dialog.DoModal();
 }
 
+// Entries that take their texts from their item data, filled while their
+// parent is detached and then attached in one step, as a large list is built.
+TEST_F(ControlsTest, TreeEntriesWithTextCallbacksJoinTheTreeWithTheirDetachedParent) {
+  static const char* const kNames[] = {"Alpha", "Beta"};
+  const TreeTextCallback nameOf = [](DWORD_PTR data) { return QString(kNames[data]); };
+  RecordingDialog dialog(kControlsDialog);
+  dialog.onInit = [&](RecordingDialog& d) {
+    TreeCtrl tree = d.treeCtrl(1000);
+    TreeItem root = tree.InsertItem("Root", 0, 0);
+    TreeItem group = tree.CreateDetachedItem("Group", 1, 1);
+    TreeItem alpha = tree.InsertItem(nameOf, 2, 3, group, 0);
+    TreeItem beta = tree.InsertItem(nameOf, 4, 4, group, 1);
+    EXPECT_EQ(tree.GetCount(), 1);  // the detached entries are not in the tree yet
+    EXPECT_TRUE(tree.AttachItem(group, root));
+    EXPECT_FALSE(tree.AttachItem(group, root));  // already in the tree
+    EXPECT_EQ(tree.GetCount(), 4);
+    EXPECT_EQ(tree.GetParentItem(group), root);
+    EXPECT_EQ(tree.GetChildItem(group), alpha);
+    EXPECT_EQ(tree.GetNextSiblingItem(alpha), beta);
+    EXPECT_EQ(tree.GetItemText(beta), "Beta");
+    EXPECT_EQ(tree.GetItemData(beta), 1u);
+    int image = -1;
+    int selected = -1;
+    EXPECT_TRUE(tree.GetItemImage(alpha, image, selected));
+    EXPECT_EQ(image, 2);
+    EXPECT_EQ(selected, 3);
+    // What the view draws comes from the same callback.
+    auto* widget = qobject_cast<QTreeWidget*>(tree.widget());
+    tree.Expand(root, TVE_EXPAND);
+    tree.Expand(group, TVE_EXPAND);
+    EXPECT_EQ(widget->model()->data(widget->indexFromItem(alpha)).toString(), "Alpha");
+    // A text of its own replaces the callback's, and the item data stays.
+    EXPECT_TRUE(tree.SetItemText(beta, "Renamed"));
+    EXPECT_EQ(widget->model()->data(widget->indexFromItem(beta)).toString(), "Renamed");
+    EXPECT_EQ(tree.GetItemData(beta), 1u);
+    EXPECT_EQ(tree.GetItemText(alpha), "Alpha");
+  };
+  modalScript().expectDialog(kControlsDialog, [](DialogDriver& d) { d.pressEscape(); });
+  dialog.DoModal();
+}
+
 TEST_F(ControlsTest, ListViewsHoldRowsInColumnsAndReportTheChosenRow) {
   RecordingDialog dialog(kControlsDialog);
   dialog.onInit = [](RecordingDialog& d) {

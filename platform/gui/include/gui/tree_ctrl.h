@@ -13,6 +13,10 @@ class QTreeWidgetItem;
 namespace gui {
 
 using TreeItem = QTreeWidgetItem*;
+// Makes an entry's text from its item data whenever the text is asked for
+// (the desktop control's text callback). An entry with many siblings then
+// holds no copy of a text that its item data already holds.
+using TreeTextCallback = QString (*)(DWORD_PTR data);
 
 constexpr UINT TVE_TOGGLE = 0x0003;
 constexpr UINT TVIS_SELECTED = 0x0002;
@@ -32,6 +36,17 @@ class TreeCtrl : public Control {
   // tree, which spares the control a change notice per entry when many are
   // inserted.
   TreeItem InsertItem(const QString& text, int image, int selectedImage, TreeItem parent, DWORD_PTR data);
+  // The same with the text made by `text` from the item data each time it
+  // is read, until the entry is given a text of its own (SetItemText). The
+  // data must stay valid for as long as the entry exists.
+  TreeItem InsertItem(TreeTextCallback text, int image, int selectedImage, TreeItem parent, DWORD_PTR data);
+  // An entry that belongs to no tree yet. Entries inserted under it join no
+  // tree either, so they cost the control no change notice each; AttachItem
+  // then adds it, with everything under it, in one step. A detached entry
+  // that is never attached is deleted with DeleteItem.
+  TreeItem CreateDetachedItem(const QString& text, int image, int selectedImage);
+  // Adds a detached entry as the last child of `parent` (nullptr: at the top level).
+  bool AttachItem(TreeItem item, TreeItem parent);
   TreeItem InsertItemAfter(const QString& text, int image, int selectedImage, TreeItem parent, TreeItem after);
   bool DeleteItem(TreeItem item);  // with its sub-tree
   bool DeleteAllItems();
