@@ -58,6 +58,15 @@ IUnknown** nodeField(GroupNode& node, REFIID iid) {
   return nullptr;
 }
 
+// The text of an item entry: the item ID of the record it carries. The
+// record outlives the entry (ClearGroupTree frees it after the entries are
+// gone).
+QString itemEntryText(DWORD_PTR data) {
+  const auto* record = reinterpret_cast<const ItemNode*>(data);
+  if (record == nullptr || record->szItemID == nullptr) return QString();
+  return QString::fromUtf16(record->szItemID);
+}
+
 bool isItemImage(int image) { return image >= CGroupView::kWriteOnlyItemImage && image <= CGroupView::kOtherItemImage; }
 
 }  // namespace
@@ -185,12 +194,23 @@ void CGroupView::AddGroups(IEnumString* groups, gui::TreeItem root) {
     // beyond the array it was given.
     count = std::min(count, kNamesPerCall);
     for (ULONG i = 0; i < count; ++i) {
-      gui::TreeItem entry =
-          tree.InsertItem(toQString(format::WideToText(names[i])), kGroupImage, kGroupImage, root);
-      if (IUnknown* group = OpenGroup(names[i])) {
+      // The group's entry gets its items before it joins the tree: a group
+      // may hold many thousands of items, and each one inserted into the
+      // tree itself would cost a change notice. It joins before any message
+      // box, so that the box shows the tree as far as it was built.
+      gui::TreeItem entry = tree.CreateDetachedItem(toQString(format::WideToText(names[i])), kGroupImage, kGroupImage);
+      IUnknown* group = OpenGroup(names[i]);
+      HRESULT itemsFailure = S_OK;
+      if (group != nullptr) {
         GroupNode* node = BuildGroupNode(group, *session_);
         tree.SetItemData(entry, reinterpret_cast<DWORD_PTR>(node));
-        FillItemNodes(node, entry);
+        itemsFailure = FillItemNodes(node, entry);
+      }
+      tree.AttachItem(entry, root);
+      if (group != nullptr) {
+        if (FAILED(itemsFailure)) {
+          Message("Cannot enumerate Item Attributes :\n\n" + ResultCodeText(itemsFailure, session_));
+        }
         tree.Expand(entry, gui::TVE_EXPAND);
         group->Release();
       }
@@ -211,31 +231,31 @@ IUnknown* CGroupView::OpenGroup(LPCWSTR name) const {
   return group;
 }
 
-void CGroupView::FillItemNodes(GroupNode* node, gui::TreeItem groupEntry) {
-  if (node->itemAttributes == nullptr || node->itemAttributes->Reset() != S_OK) return;
+HRESULT CGroupView::FillItemNodes(GroupNode* node, gui::TreeItem groupEntry) {
+  if (node->itemAttributes == nullptr || node->itemAttributes->Reset() != S_OK) return S_OK;
   gui::TreeCtrl tree = GetTreeCtrl();
   HRESULT hr = S_OK;
   do {
     OPCITEMATTRIBUTES* record = nullptr;
     ULONG fetched = 0;
     hr = node->itemAttributes->Next(1, &record, &fetched);
-    if (FAILED(hr)) {
-      Message("Cannot enumerate Item Attributes :\n\n" + ResultCodeText(hr, session_));
-      return;
-    }
+    if (FAILED(hr)) return hr;
     if (record == nullptr) continue;
     if (fetched == 0) {
       FreeTaskMemory(*session_, record);
       continue;
     }
     const int image = ItemImage(record->dwAccessRights);
-    // The entry is made with its record attached: a group may hold many
-    // thousands of items, and attaching afterwards costs a change notice each.
-    const QString text = QString::fromUtf16(record->szItemID != nullptr ? record->szItemID : u"");
-    gui::TreeItem entry = tree.InsertItem(text, image, image, groupEntry, reinterpret_cast<DWORD_PTR>(record));
+    // The entry is made with its record attached, and its text is the
+    // record's item ID, made whenever the entry is drawn or read: a group
+    // may hold many thousands of items, and a second copy of every ID would
+    // cost the pane an allocation and a conversion each.
+    gui::TreeItem entry =
+        tree.InsertItem(&itemEntryText, image, image, groupEntry, reinterpret_cast<DWORD_PTR>(record));
     // Without an entry nothing would own the record.
     if (entry == nullptr) FreeItemNode(record, *session_);
   } while (hr == S_OK);
+  return S_OK;
 }
 
 void CGroupView::ClearGroupTree() {

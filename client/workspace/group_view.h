@@ -92,7 +92,9 @@ class CGroupView : public gui::TreeView {
   void AddGroups(IEnumString* groups, gui::TreeItem root);
   // Opens the named group of this pane's scope; null when it cannot be opened.
   IUnknown* OpenGroup(LPCWSTR name) const;
-  void FillItemNodes(GroupNode* node, gui::TreeItem groupEntry);
+  // Reads the group's item records into entries under `groupEntry`; returns
+  // the failure of the enumerator's Next, which ends the list, or S_OK.
+  HRESULT FillItemNodes(GroupNode* node, gui::TreeItem groupEntry);
 
   void OnRightClick(gui::NotifyInfo& info);
   void ShowNodePopup(UINT menuId, const QPoint& screenPosition);

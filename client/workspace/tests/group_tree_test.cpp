@@ -2,8 +2,12 @@
 // lookup of the selected group's interfaces.
 
 #include "com/allocator.h"
+#include "com/enumerator.h"
+#include "com/object.h"
 #include "gui/frame_window.h"
 #include "resources/resource_ids.h"
+#include "result/result_code_text.h"
+#include "session_double.h"
 #include "workspace_fixture.h"
 
 namespace quillon::testing {
@@ -20,6 +24,94 @@ const QStringList kPublicGroupPopup = {"Get Group Type", "Get State",     "Set S
 const QStringList kPrivateItemPopup = {"Remove Item",  "Read",          "Write",          "Advise Data",
                                        "Attributes",   "Set Active",    "Set Inactive",   "Set Client Handle",
                                        "Set Datatype", "Validate Item", "Get Properties", "Read n"};
+
+// A server whose private groups are "Broken", whose item list fails after
+// two read-only items, and "Unknown", which cannot be opened.
+class BrokenItemList final : public com::Object<BrokenItemList, IEnumOPCItemAttributes> {
+ public:
+  HRESULT STDMETHODCALLTYPE Next(ULONG, OPCITEMATTRIBUTES** records, ULONG* fetched) override {
+    *records = nullptr;
+    *fetched = 0;
+    if (position_ == 2) return E_FAIL;
+    auto* record = static_cast<OPCITEMATTRIBUTES*>(CoTaskMemAlloc(sizeof(OPCITEMATTRIBUTES)));
+    *record = OPCITEMATTRIBUTES{};
+    const std::u16string id = u"Item." + std::u16string(1, static_cast<char16_t>(u'0' + position_++));
+    record->szItemID = static_cast<LPWSTR>(CoTaskMemAlloc((id.size() + 1) * sizeof(char16_t)));
+    std::copy(id.c_str(), id.c_str() + id.size() + 1, record->szItemID);
+    record->dwAccessRights = OPC_READABLE;
+    *records = record;
+    *fetched = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    position_ = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumOPCItemAttributes**) override { return E_NOTIMPL; }
+
+ private:
+  int position_ = 0;
+};
+
+class BrokenGroup final : public com::Object<BrokenGroup, IOPCItemMgt> {
+ public:
+  HRESULT STDMETHODCALLTYPE AddItems(DWORD, OPCITEMDEF*, OPCITEMRESULT**, HRESULT**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ValidateItems(DWORD, OPCITEMDEF*, BOOL, OPCITEMRESULT**, HRESULT**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE RemoveItems(DWORD, OPCHANDLE*, HRESULT**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetActiveState(DWORD, OPCHANDLE*, BOOL, HRESULT**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetClientHandles(DWORD, OPCHANDLE*, OPCHANDLE*, HRESULT**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetDatatypes(DWORD, OPCHANDLE*, VARTYPE*, HRESULT**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateEnumerator(REFIID, LPUNKNOWN* enumerator) override {
+    *enumerator = com::makeObject<BrokenItemList>().detach()->identity();
+    return S_OK;
+  }
+};
+
+class BrokenGroupServer final : public com::Object<BrokenGroupServer, IOPCServer> {
+ public:
+  HRESULT STDMETHODCALLTYPE AddGroup(LPCWSTR, BOOL, DWORD, OPCHANDLE, LONG*, FLOAT*, DWORD, OPCHANDLE*, DWORD*,
+                                     REFIID, LPUNKNOWN*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetErrorString(HRESULT, LCID, LPWSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetGroupByName(LPCWSTR name, REFIID, LPUNKNOWN* group) override {
+    *group = nullptr;
+    if (std::u16string_view(name) != u"Broken") return E_INVALIDARG;
+    *group = com::makeObject<BrokenGroup>().detach()->identity();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetStatus(OPCSERVERSTATUS**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE RemoveGroup(OPCHANDLE, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateGroupEnumerator(OPCENUMSCOPE, REFIID, LPUNKNOWN* enumerator) override {
+    IEnumString* names = nullptr;
+    const HRESULT hr = com::EnumString::create({u"Broken", u"Unknown"}, &names);
+    *enumerator = names;
+    return hr;
+  }
+};
+
+TEST_F(GroupTreeTest, AFailingItemListKeepsTheItemsReadSoFarAndTheNextGroupsAreStillListed) {
+  com::Ptr<BrokenGroupServer> server = com::makeObject<BrokenGroupServer>();
+  testing_support::SessionDouble session(server.get());
+  CGroupView pane;
+  pane.Create(nullptr, nullptr, nullptr);
+  pane.SetScope(CGroupView::kPrivateScope, nullptr, &session);
+  pane.OnInitialUpdate();
+  modalScript().expectMessageBox(gui::IDOK,
+                                 QString::fromStdString("Cannot enumerate Item Attributes :\n\n" +
+                                                        ResultCodeText(E_FAIL, &session)));
+  pane.RefreshGroupTree();
+  modalScript().verifyAndReset();
+  EXPECT_EQ(shape(&pane), (QStringList{"Private Groups#0", "  Broken#1", "    Item.0#3",
+                                                      "    Item.1#3", "  Unknown#1"}));
+  gui::TreeCtrl tree = pane.GetTreeCtrl();
+  EXPECT_TRUE(tree.GetItemState(tree.GetChildItem(tree.GetRootItem()), gui::TVIS_EXPANDED) & gui::TVIS_EXPANDED);
+  EXPECT_EQ(tree.GetSelectedItem(), tree.GetRootItem());
+  pane.ClearGroupTree();
+}
 
 TEST_F(GroupTreeTest, GroupsAndItemsAreListedWithImagesByKindAndAccessRights) {
   startConnected();
