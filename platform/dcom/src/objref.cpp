@@ -117,6 +117,7 @@ std::vector<std::uint8_t> encodeObjRef(const ObjRef& ref) {
   // The walk takes its value by reference for both directions; encoding
   // only reads it.
   walkObjRef(encoder, const_cast<ObjRef&>(ref));
+  encoder.finish();
   return out;
 }
 

@@ -458,19 +458,23 @@ Association::Step Association::onRequest(const Pdu& pdu, std::span<const uint8_t
   return step;
 }
 
-std::vector<std::vector<uint8_t>> Association::respond(const ReadyCall& call, const CallResult& result) {
+std::vector<uint8_t> Association::respond(const ReadyCall& call, const CallResult& result) {
   if (result.faultStatus != 0) {
     log("call " + std::to_string(call.callId) + " opnum " + std::to_string(call.context.opnum) + " fault " +
         hex32(result.faultStatus));
-    return {fault(call.callId, call.contextId, result.faultStatus, false)};
+    return fault(call.callId, call.contextId, result.faultStatus, false);
   }
   bool protect = call.auth && call.level >= AuthLevel::PacketIntegrity;
   // Room for the stub in one fragment; protected fragments keep their stubs
   // a multiple of 16 so that only the last needs padding.
-  size_t room = maxXmit_ - stubHeaderSize(PduType::Response, false);
+  const size_t header = stubHeaderSize(PduType::Response, false);
+  size_t room = maxXmit_ - header;
   if (protect) room = (room - kSecTrailerSize - kSignatureSize) / 16 * 16;
 
-  std::vector<std::vector<uint8_t>> pdus;
+  // All fragments go into one buffer, so that they leave in one write.
+  const size_t fragments = std::max<size_t>(1, (result.stub.size() + room - 1) / room);
+  std::vector<uint8_t> pdus;
+  pdus.reserve(result.stub.size() + fragments * (header + (protect ? 15 + kSecTrailerSize + kSignatureSize : 0)));
   std::span<const uint8_t> remaining(result.stub);
   bool first = true;
   do {
@@ -484,18 +488,19 @@ std::vector<std::vector<uint8_t>> Association::respond(const ReadyCall& call, co
     body.contextId = call.contextId;
     body.stub = remaining.first(length);
     if (!protect) {
-      pdus.push_back(encodePdu(header, body));
+      appendPdu(pdus, header, body);
     } else {
       SecTrailer trailer{call.auth->authType, static_cast<uint8_t>(call.level), 0, 0, call.auth->contextId};
       ProtectionLayout layout;
-      auto bytes = encodePdu(header, body, VerifierSpec{trailer, {}, kSignatureSize}, &layout);
-      std::span<const uint8_t> signedPart(bytes.data(), layout.signatureOffset);
+      const size_t start = pdus.size();
+      const size_t pduLength = appendPdu(pdus, header, body, VerifierSpec{trailer, {}, kSignatureSize}, &layout);
+      std::span<uint8_t> bytes(pdus.data() + start, pduLength);
+      std::span<const uint8_t> signedPart = bytes.first(layout.signatureOffset);
       ntlm::Signature signature =
           call.level == AuthLevel::PacketPrivacy
-              ? call.auth->session->seal(signedPart, std::span(bytes).subspan(layout.stubOffset, layout.stubAndPadLength))
+              ? call.auth->session->seal(signedPart, bytes.subspan(layout.stubOffset, layout.stubAndPadLength))
               : call.auth->session->sign(signedPart);
       std::copy(signature.begin(), signature.end(), bytes.begin() + static_cast<long>(layout.signatureOffset));
-      pdus.push_back(std::move(bytes));
     }
     remaining = remaining.subspan(length);
     first = false;

@@ -79,8 +79,9 @@ public:
 
   // Processes one whole PDU from the client (frag_length bytes).
   Step receive(std::span<const uint8_t> bytes);
-  // The PDUs that answer a call, signed or sealed as the call was.
-  std::vector<std::vector<uint8_t>> respond(const ReadyCall& call, const CallResult& result);
+  // The PDUs that answer a call, signed or sealed as the call was, back to
+  // back.
+  std::vector<uint8_t> respond(const ReadyCall& call, const CallResult& result);
   // A fault for a call that never reached its handler.
   std::vector<uint8_t> fault(uint32_t callId, uint16_t contextId, uint32_t status, bool didNotExecute) const;
 

@@ -73,11 +73,13 @@ private:
   bool failed_ = false;
 };
 
+// Appends to a vector; sizes and offsets count from where the writer
+// started.
 class ByteWriter {
 public:
-  explicit ByteWriter(std::vector<uint8_t>& out) : out_(out) {}
+  explicit ByteWriter(std::vector<uint8_t>& out) : out_(out), base_(out.size()) {}
 
-  size_t size() const { return out_.size(); }
+  size_t size() const { return out_.size() - base_; }
   void u8(uint8_t v) { out_.push_back(v); }
   void u16(uint16_t v) { write(v, 2); }
   void u32(uint32_t v) { write(v, 4); }
@@ -90,12 +92,12 @@ public:
     u16(value.minor);
   }
   void alignTo(size_t alignment, size_t base = 0) {
-    size_t misalign = (out_.size() - base) % alignment;
+    size_t misalign = (size() - base) % alignment;
     if (misalign != 0) zeros(alignment - misalign);
   }
   void patch16(size_t offset, uint16_t v) {
-    out_[offset] = static_cast<uint8_t>(v);
-    out_[offset + 1] = static_cast<uint8_t>(v >> 8);
+    out_[base_ + offset] = static_cast<uint8_t>(v);
+    out_[base_ + offset + 1] = static_cast<uint8_t>(v >> 8);
   }
 
 private:
@@ -104,6 +106,7 @@ private:
   }
 
   std::vector<uint8_t>& out_;
+  size_t base_;
 };
 
 }  // namespace rpc::detail

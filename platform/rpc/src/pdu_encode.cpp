@@ -56,6 +56,12 @@ std::vector<uint8_t> encodePdu(const Header& header, const Body& body,
                                ProtectionLayout* layout) {
   std::vector<uint8_t> bytes;
   bytes.reserve(128);
+  appendPdu(bytes, header, body, verifier, layout);
+  return bytes;
+}
+
+size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
+                 const std::optional<VerifierSpec>& verifier, ProtectionLayout* layout) {
   ByteWriter out(bytes);
   out.u8(5);
   out.u8(header.versionMinor);
@@ -145,10 +151,10 @@ std::vector<uint8_t> encodePdu(const Header& header, const Body& body,
     where.stubOffset = stubOffset;
     where.stubAndPadLength = out.size() - stubOffset;
   }
-  out.patch16(8, static_cast<uint16_t>(bytes.size()));
+  out.patch16(8, static_cast<uint16_t>(out.size()));
   out.patch16(10, authLength);
   if (layout) *layout = where;
-  return bytes;
+  return out.size();
 }
 
 }  // namespace rpc

@@ -433,9 +433,7 @@ void Server::Impl::execute(const std::shared_ptr<Connection>& connection, detail
   }
   {
     std::lock_guard lock(connection->writeMutex);
-    for (const auto& pdu : connection->association->respond(call, result)) {
-      if (!connection->sendAll(pdu)) break;
-    }
+    connection->sendAll(connection->association->respond(call, result));
   }
   --connection->inFlight;
 }

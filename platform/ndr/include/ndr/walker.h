@@ -330,21 +330,32 @@ class Walker : public WalkerBase {
 };
 
 // Writes NDR into a byte vector (appending; alignment counts from where the
-// Encoder started).
+// Encoder started). The vector is grown in large steps and written through
+// directly; what lies beyond the written bytes is cut off when the Encoder
+// goes (or at finish()), so the vector must not be read before then.
 class Encoder : public Walker<Encoder> {
  public:
   static constexpr bool kDecoding = false;
 
-  explicit Encoder(std::vector<std::uint8_t>& out) : out_(out), base_(out.size()) {}
+  explicit Encoder(std::vector<std::uint8_t>& out) : out_(out), base_(out.size()), end_(out.size()) {}
+  ~Encoder() { finish(); }
+  Encoder(const Encoder&) = delete;
+  Encoder& operator=(const Encoder&) = delete;
 
-  std::size_t position() const { return out_.size() - base_; }
-  std::vector<std::uint8_t>& buffer() { return out_; }
+  // Cuts the vector to the bytes written; nothing may be written after.
+  void finish() {
+    if (finished_) return;
+    out_.resize(end_);
+    finished_ = true;
+  }
+
+  std::size_t position() const { return end_ - base_; }
   void fail(Status status) { failAt(status, position()); }
 
   void align(std::size_t n) {
     if (!ok()) return;
     const std::size_t pad = (n - position() % n) % n;
-    out_.insert(out_.end(), pad, std::uint8_t{0});
+    if (pad != 0) std::memset(room(pad), 0, pad);
   }
 
   template <Scalar T>
@@ -353,29 +364,22 @@ class Encoder : public Walker<Encoder> {
     align(sizeof(T));
     put(v);
   }
-  // Writes without aligning (packed structures such as OBJREF).
+  // Writes without aligning (packed structures such as OBJREF). The wire
+  // is little-endian, as is every host this builds for.
   template <Scalar T>
   void put(const T& v) {
+    static_assert(std::endian::native == std::endian::little);
     if (!ok()) return;
-    using U = std::conditional_t<sizeof(T) == 1, std::uint8_t,
-              std::conditional_t<sizeof(T) == 2, std::uint16_t,
-              std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>>;
-    U raw;
-    std::memcpy(&raw, &v, sizeof(T));
-    std::uint8_t bytes[sizeof(T)];
-    for (std::size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<std::uint8_t>(raw >> (8 * i));
-    out_.insert(out_.end(), bytes, bytes + sizeof(T));
+    std::memcpy(room(sizeof(T)), &v, sizeof(T));
   }
   void bytes(std::uint8_t* data, std::size_t count) { bytes(static_cast<const std::uint8_t*>(data), count); }
   void bytes(const std::uint8_t* data, std::size_t count) {
     if (!ok() || count == 0) return;
-    out_.insert(out_.end(), data, data + count);
+    std::memcpy(room(count), data, count);
   }
 
   // Overwrites a u32 written earlier (a size known only afterwards).
-  void patch32(std::size_t at, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) out_[base_ + at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
+  void patch32(std::size_t at, std::uint32_t value) { std::memcpy(out_.data() + base_ + at, &value, 4); }
 
   void referent(bool present, bool isRef) {
     if (isRef && !present) {
@@ -427,13 +431,23 @@ class Encoder : public Walker<Encoder> {
     scalar(count);
     scalar(zero);
     scalar(count);
-    for (Char c : text) put(c);
+    bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size() * sizeof(Char));
     put(Char{0});
   }
 
  private:
+  // count bytes more at the end, to be written by the caller.
+  std::uint8_t* room(std::size_t count) {
+    if (out_.size() - end_ < count) out_.resize(std::max({out_.size() * 2, end_ + count, std::size_t{256}}));
+    std::uint8_t* at = out_.data() + end_;
+    end_ += count;
+    return at;
+  }
+
   std::vector<std::uint8_t>& out_;
   std::size_t base_;
+  std::size_t end_;
+  bool finished_ = false;
   std::uint32_t referents_ = 0;
   std::unordered_map<const void*, std::uint32_t> fullIds_;
 };
@@ -594,7 +608,6 @@ void walk(Decoder& w, GUID& g);
 // construct: pointees it leaves deferred are written at its end.
 template <class F>
 std::optional<Error> encode(std::vector<std::uint8_t>& out, F&& body, InterfaceMarshaler* marshaler = nullptr) {
-  if (out.capacity() - out.size() < 256) out.reserve(out.size() + 256);
   Encoder encoder(out);
   encoder.setMarshaler(marshaler);
   encoder.construct([&] { body(encoder); });

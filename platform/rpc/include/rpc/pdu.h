@@ -229,6 +229,10 @@ ProtectionLayout protectionLayout(const Pdu& pdu);
 std::vector<uint8_t> encodePdu(const Header& header, const Body& body,
                                const std::optional<VerifierSpec>& verifier = std::nullopt,
                                ProtectionLayout* layout = nullptr);
+// The same, appended to `bytes`; the layout counts from the PDU's first
+// byte. Returns the PDU's length.
+size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
+                 const std::optional<VerifierSpec>& verifier = std::nullopt, ProtectionLayout* layout = nullptr);
 
 // Bytes of a request or response PDU before its stub, so that a sender can
 // split a stub into fragments of at most a negotiated size.
