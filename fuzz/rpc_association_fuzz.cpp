@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!header || header.value->fragLength > input.size()) break;
     auto step = association.receive(input.first(header.value->fragLength));
     input = input.subspan(header.value->fragLength);
-    for (const auto& call : step.calls) (void)association.respond(call, call.handler->call(call.context, call.stub));
+    for (const auto& call : step.calls) (void)association.respond(call, call.handler->call(call.context, call.stub), [](auto) { return true; });
     if (step.close) break;
   }
   return 0;

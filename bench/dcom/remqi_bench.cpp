@@ -101,27 +101,16 @@ Host& host() {
   return instance;
 }
 
-std::span<const uint8_t> readPdu(int fd) {
-  static thread_local std::vector<uint8_t> bytes(65536);
-  size_t have = 0;
-  size_t want = rpc::kHeaderSize;
-  while (have < want) {
-    long count = ::recv(fd, bytes.data() + have, bytes.size() - have, 0);
-    if (count <= 0) fail("read");
-    have += static_cast<size_t>(count);
-    if (have >= rpc::kHeaderSize) want = bytes[8] | (bytes[9] << 8);
-  }
-  return std::span<const uint8_t>(bytes.data(), want);
-}
 
 std::map<rpc::AuthLevel, std::pair<size_t, size_t>> measuredSizes;
 
 void RemQueryInterface(benchmark::State& state, rpc::AuthLevel level) {
   int fd = bench::connectLoopback(host().port);
+  bench::PduReader reader(fd);
   rpc::testing::TestClient client(level);
   bench::sendAll(fd, client.bind({rpc::ContextElement{0, rpc::SyntaxId{uuidOf(dcom::kIidIRemUnknown2), 0, 0},
                                                {rpc::ndr20Syntax()}}}));
-  if (!client.bindAck(readPdu(fd))) fail("bind");
+  if (!client.bindAck(reader.next())) fail("bind");
   if (client.authenticated()) bench::sendAll(fd, client.auth3());
 
   dcom::RemQueryInterfaceIn in;
@@ -136,7 +125,7 @@ void RemQueryInterface(benchmark::State& state, rpc::AuthLevel level) {
   for (auto _ : state) {
     auto request = client.request(++callId, 0, 3, stub, 0, target).at(0);
     bench::sendAll(fd, request);
-    auto response = readPdu(fd);
+    auto response = reader.next();
     rpc::testing::TestClient::Answer answer;
     client.read(response, answer);
     if (!answer.valid || answer.type != rpc::PduType::Response) fail("answer");

@@ -43,20 +43,6 @@ public:
   }
 };
 
-// One PDU; one receive usually brings all of it, as with the baseline. The
-// buffer is kept, so that the loop allocates nothing the baseline does not.
-std::span<const uint8_t> readPdu(int fd) {
-  static thread_local std::vector<uint8_t> bytes(65536);
-  size_t have = 0;
-  size_t want = rpc::kHeaderSize;
-  while (have < want) {
-    long count = ::recv(fd, bytes.data() + have, bytes.size() - have, 0);
-    if (count <= 0) fail("read");
-    have += static_cast<size_t>(count);
-    if (have >= rpc::kHeaderSize) want = bytes[8] | (bytes[9] << 8);
-  }
-  return std::span<const uint8_t>(bytes.data(), want);
-}
 
 struct Endpoint {
   rpc::Server server;
@@ -82,9 +68,10 @@ Endpoint& endpoint() {
 
 void Call(benchmark::State& state, rpc::AuthLevel level) {
   int fd = bench::connectLoopback(endpoint().port);
+  bench::PduReader reader(fd);
   rpc::testing::TestClient client(level);
   bench::sendAll(fd, client.bind({rpc::testing::context(0, kInterface)}));
-  if (!client.bindAck(readPdu(fd))) fail("bind");
+  if (!client.bindAck(reader.next())) fail("bind");
   if (client.authenticated()) bench::sendAll(fd, client.auth3());
   std::vector<uint8_t> stub(kRequestStub, 0x11);
   uint32_t callId = 1;
@@ -93,7 +80,7 @@ void Call(benchmark::State& state, rpc::AuthLevel level) {
   for (auto _ : state) {
     auto request = client.request(++callId, 0, 3, stub).at(0);
     bench::sendAll(fd, request);
-    std::span<const uint8_t> response = readPdu(fd);
+    std::span<const uint8_t> response = reader.next();
     rpc::testing::TestClient::Answer answer;
     client.read(response, answer);
     if (!answer.valid || answer.stub.size() != kResponseStub) fail("answer");

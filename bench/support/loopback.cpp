@@ -52,6 +52,34 @@ bool readExact(int fd, uint8_t* out, std::size_t length) {
   return true;
 }
 
+std::span<const uint8_t> PduReader::next() {
+  // The common header is 16 bytes; frag_length is its little-endian u16 at
+  // offset 8.
+  constexpr std::size_t kHeader = 16;
+  auto wanted = [&] {
+    const std::size_t have = end_ - start_;
+    if (have < kHeader) return kHeader;
+    const std::size_t length = buffer_[start_ + 8] | (buffer_[start_ + 9] << 8);
+    if (length < kHeader) failSocket("PDU length");
+    return length;
+  };
+  for (std::size_t want = wanted(); end_ - start_ < want; want = wanted()) {
+    if (buffer_.size() - start_ < want || start_ == end_) {
+      // Move what is left to the front so that the PDU fits behind it.
+      std::memmove(buffer_.data(), buffer_.data() + start_, end_ - start_);
+      end_ -= start_;
+      start_ = 0;
+    }
+    long count = ::recv(fd_, buffer_.data() + end_, buffer_.size() - end_, 0);
+    if (count <= 0) failSocket("recv");
+    end_ += static_cast<std::size_t>(count);
+  }
+  const std::size_t length = wanted();
+  std::span<const uint8_t> pdu(buffer_.data() + start_, length);
+  start_ += length;
+  return pdu;
+}
+
 struct EchoConnection::Parts {
   int listener = -1;
   int client = -1;

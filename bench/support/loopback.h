@@ -24,6 +24,22 @@ void sendAll(int fd, std::span<const uint8_t> bytes);
 // Reads exactly length bytes; false when the peer closed or failed first.
 bool readExact(int fd, uint8_t* out, std::size_t length);
 
+// Reads the PDUs of a DCE/RPC connection one by one. It receives as much as
+// the socket holds at once, as the baseline's reads do, and keeps what
+// belongs to the next PDU; a closed or broken connection ends the program.
+class PduReader {
+ public:
+  explicit PduReader(int fd) : fd_(fd), buffer_(1 << 20) {}
+  // The next whole PDU, valid until the next call.
+  std::span<const uint8_t> next();
+
+ private:
+  int fd_;
+  std::vector<uint8_t> buffer_;
+  std::size_t start_ = 0;
+  std::size_t end_ = 0;
+};
+
 // A loopback connection to an echo thread that answers every request of
 // requestBytes with responseBytes; shut down and joined on destruction.
 class EchoConnection {

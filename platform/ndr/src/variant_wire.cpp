@@ -168,6 +168,39 @@ void walkStructure(W& w, VARIANT& value) {
   walkArms(w, vt, value);
 }
 
+// The wireVARIANT of a value that is one scalar of at most eight bytes, or
+// none: nearly every value a Read or a data change carries. It writes the
+// bytes walkStructure would, in one piece: the twenty bytes up to the tag,
+// then the scalar at its own alignment (four bytes of padding before an
+// eight-byte one). False, and nothing written, for any other value.
+bool writeScalarVariant(Encoder& w, const VARIANT& value) {
+  const VARTYPE vt = value.vt;
+  const com::ValueTypeFacts* facts = com::FactsOfValueType(vt);  // null when flags are set
+  if (facts == nullptr || !facts->inVariant) return false;
+  std::size_t size = 0;
+  if (facts->storage == com::ValueStorage::Data && facts->dataSize <= 8) {
+    size = facts->dataSize;
+  } else if (facts->storage != com::ValueStorage::None) {
+    return false;
+  }
+  std::uint8_t bytes[32] = {};
+  const std::size_t armAt = size == 8 ? 24 : 20;
+  const std::uint32_t units = variantSizeUnits(armAt + size);
+  const std::uint32_t tag = vt;
+  std::memcpy(bytes, &units, 4);
+  std::memcpy(bytes + 8, &vt, 2);
+  std::memcpy(bytes + 16, &tag, 4);
+  if (vt == VT_BOOL) {
+    const std::int16_t flag = value.boolVal ? VARIANT_TRUE : VARIANT_FALSE;
+    std::memcpy(bytes + armAt, &flag, 2);
+  } else {
+    std::memcpy(bytes + armAt, &value.llVal, size);
+  }
+  w.align(8);
+  w.bytes(bytes, armAt + size);
+  return true;
+}
+
 template <class W>
 void walkVariant(W& w, VARIANT& value) {
   if constexpr (W::kDecoding) {
@@ -179,6 +212,9 @@ void walkVariant(W& w, VARIANT& value) {
   if (!present || !w.ok()) return;
   VARIANT* target = &value;
   w.defer([&w, target] {
+    if constexpr (!W::kDecoding) {
+      if (writeScalarVariant(w, *target)) return;
+    }
     w.align(8);
     const std::size_t start = w.position();
     w.construct([&] { walkStructure(w, *target); });

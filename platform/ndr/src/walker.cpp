@@ -16,7 +16,23 @@ void walkGuid(W& w, GUID& g) {
   w.bytes(g.Data4, sizeof g.Data4);
 }
 
+// Only the storage is kept: a stack is empty when its walk ends.
+thread_local std::vector<Deferred> keptPendingStack;
+
 }  // namespace
+
+std::vector<Deferred> WalkerBase::takePendingStack() {
+  std::vector<Deferred> stack;
+  stack.swap(keptPendingStack);
+  return stack;
+}
+
+void WalkerBase::returnPendingStack(std::vector<Deferred>&& stack) {
+  stack.clear();
+  // A nested walk (an interface marshalled while a reply is encoded) gives
+  // its stack back first; the larger one is kept.
+  if (stack.capacity() > keptPendingStack.capacity()) keptPendingStack.swap(stack);
+}
 
 void walk(Encoder& w, GUID& g) { walkGuid(w, g); }
 void walk(Decoder& w, GUID& g) { walkGuid(w, g); }

@@ -458,11 +458,11 @@ Association::Step Association::onRequest(const Pdu& pdu, std::span<const uint8_t
   return step;
 }
 
-std::vector<uint8_t> Association::respond(const ReadyCall& call, const CallResult& result) {
+bool Association::respond(const ReadyCall& call, const CallResult& result, const Sender& send) {
   if (result.faultStatus != 0) {
     log("call " + std::to_string(call.callId) + " opnum " + std::to_string(call.context.opnum) + " fault " +
         hex32(result.faultStatus));
-    return fault(call.callId, call.contextId, result.faultStatus, false);
+    return send(fault(call.callId, call.contextId, result.faultStatus, false));
   }
   bool protect = call.auth && call.level >= AuthLevel::PacketIntegrity;
   // Room for the stub in one fragment; protected fragments keep their stubs
@@ -471,10 +471,12 @@ std::vector<uint8_t> Association::respond(const ReadyCall& call, const CallResul
   size_t room = maxXmit_ - header;
   if (protect) room = (room - kSecTrailerSize - kSignatureSize) / 16 * 16;
 
-  // All fragments go into one buffer, so that they leave in one write.
-  const size_t fragments = std::max<size_t>(1, (result.stub.size() + room - 1) / room);
-  std::vector<uint8_t> pdus;
-  pdus.reserve(result.stub.size() + fragments * (header + (protect ? 15 + kSecTrailerSize + kSignatureSize : 0)));
+  // Fragments are collected and leave in batches: few writes for a large
+  // answer, and the client reads (and checks) the first batch while the
+  // next is made.
+  constexpr size_t kBatch = 64 * 1024;
+  std::vector<uint8_t> batch;
+  batch.reserve(std::min(result.stub.size(), kBatch) + maxXmit_);
   std::span<const uint8_t> remaining(result.stub);
   bool first = true;
   do {
@@ -488,13 +490,13 @@ std::vector<uint8_t> Association::respond(const ReadyCall& call, const CallResul
     body.contextId = call.contextId;
     body.stub = remaining.first(length);
     if (!protect) {
-      appendPdu(pdus, header, body);
+      appendPdu(batch, header, body);
     } else {
       SecTrailer trailer{call.auth->authType, static_cast<uint8_t>(call.level), 0, 0, call.auth->contextId};
       ProtectionLayout layout;
-      const size_t start = pdus.size();
-      const size_t pduLength = appendPdu(pdus, header, body, VerifierSpec{trailer, {}, kSignatureSize}, &layout);
-      std::span<uint8_t> bytes(pdus.data() + start, pduLength);
+      const size_t start = batch.size();
+      const size_t pduLength = appendPdu(batch, header, body, VerifierSpec{trailer, {}, kSignatureSize}, &layout);
+      std::span<uint8_t> bytes(batch.data() + start, pduLength);
       std::span<const uint8_t> signedPart = bytes.first(layout.signatureOffset);
       ntlm::Signature signature =
           call.level == AuthLevel::PacketPrivacy
@@ -504,8 +506,12 @@ std::vector<uint8_t> Association::respond(const ReadyCall& call, const CallResul
     }
     remaining = remaining.subspan(length);
     first = false;
+    if (batch.size() >= kBatch || remaining.empty()) {
+      if (!send(batch)) return false;
+      batch.clear();
+    }
   } while (!remaining.empty());
-  return pdus;
+  return true;
 }
 
 }  // namespace rpc::detail

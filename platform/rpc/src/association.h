@@ -79,9 +79,12 @@ public:
 
   // Processes one whole PDU from the client (frag_length bytes).
   Step receive(std::span<const uint8_t> bytes);
-  // The PDUs that answer a call, signed or sealed as the call was, back to
-  // back.
-  std::vector<uint8_t> respond(const ReadyCall& call, const CallResult& result);
+  // Writes the bytes given to the connection; false when it failed.
+  using Sender = std::function<bool(std::span<const uint8_t>)>;
+  // Sends the PDUs that answer a call, signed or sealed as the call was, in
+  // one or more batches of whole PDUs. False when a send failed (the rest
+  // is not sent).
+  bool respond(const ReadyCall& call, const CallResult& result, const Sender& send);
   // A fault for a call that never reached its handler.
   std::vector<uint8_t> fault(uint32_t callId, uint16_t contextId, uint32_t status, bool didNotExecute) const;
 

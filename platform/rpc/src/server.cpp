@@ -433,7 +433,8 @@ void Server::Impl::execute(const std::shared_ptr<Connection>& connection, detail
   }
   {
     std::lock_guard lock(connection->writeMutex);
-    connection->sendAll(connection->association->respond(call, result));
+    connection->association->respond(call, result,
+                                     [&](std::span<const uint8_t> bytes) { return connection->sendAll(bytes); });
   }
   --connection->inFlight;
 }

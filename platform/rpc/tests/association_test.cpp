@@ -62,18 +62,19 @@ struct Fixture {
       sent.insert(sent.end(), step.replies.begin(), step.replies.end());
       for (const auto& call : step.calls) {
         auto result = call.handler->call(call.context, call.stub);
-        // The answer's fragments come back to back.
-        const std::vector<uint8_t> answer = association.respond(call, result);
-        std::span<const uint8_t> rest(answer);
-        while (!rest.empty()) {
-          const auto header = decodeHeader(rest);
-          if (!header.value || header.value->fragLength > rest.size()) {
-            ADD_FAILURE() << "a cut or damaged answer";
-            break;
+        // An answer's fragments come in batches, back to back.
+        association.respond(call, result, [&](std::span<const uint8_t> rest) {
+          while (!rest.empty()) {
+            const auto header = decodeHeader(rest);
+            if (!header.value || header.value->fragLength > rest.size()) {
+              ADD_FAILURE() << "a cut or damaged answer";
+              break;
+            }
+            sent.emplace_back(rest.begin(), rest.begin() + header.value->fragLength);
+            rest = rest.subspan(header.value->fragLength);
           }
-          sent.emplace_back(rest.begin(), rest.begin() + header.value->fragLength);
-          rest = rest.subspan(header.value->fragLength);
-        }
+          return true;
+        });
       }
       if (closed) *closed = *closed || step.close;
     }

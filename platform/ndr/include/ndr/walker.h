@@ -31,6 +31,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,10 +56,65 @@ inline constexpr std::size_t kMaxDepth = 48;
 // the usual peers do. Decoders accept any non-zero value.
 inline constexpr std::uint32_t kFirstReferent = 0x00020000;
 
+// A pointee's walk, kept until the construct that holds its pointer ends.
+// Arrays of structures queue one per element, so the usual small capture
+// (two or three pointers) lives in place and moves as plain bytes; anything
+// larger or with a destructor of its own goes to the heap.
+class Deferred {
+ public:
+  template <class F>
+    requires(!std::is_same_v<std::decay_t<F>, Deferred>)
+  explicit Deferred(F&& body) {
+    using Body = std::decay_t<F>;
+    if constexpr (sizeof(Body) <= kInline && alignof(Body) <= alignof(std::max_align_t) &&
+                  std::is_trivially_copyable_v<Body>) {
+      ::new (static_cast<void*>(storage_)) Body(std::forward<F>(body));
+      run_ = [](Deferred& self, bool call) {
+        if (call) (*std::launder(reinterpret_cast<Body*>(self.storage_)))();
+      };
+    } else {
+      Body* held = new Body(std::forward<F>(body));
+      std::memcpy(storage_, &held, sizeof held);
+      run_ = [](Deferred& self, bool call) {
+        Body* body = nullptr;
+        std::memcpy(&body, self.storage_, sizeof body);
+        if (call) {
+          (*body)();
+        } else {
+          delete body;
+        }
+      };
+      owning_ = true;
+    }
+  }
+  Deferred(Deferred&& other) noexcept : run_(other.run_), owning_(other.owning_) {
+    std::memcpy(storage_, other.storage_, sizeof storage_);
+    other.owning_ = false;
+  }
+  Deferred& operator=(Deferred&&) = delete;
+  Deferred(const Deferred&) = delete;
+  ~Deferred() {
+    if (owning_) run_(*this, false);
+  }
+
+  void operator()() { run_(*this, true); }
+
+ private:
+  static constexpr std::size_t kInline = 3 * sizeof(void*);
+  alignas(std::max_align_t) unsigned char storage_[kInline];
+  void (*run_)(Deferred&, bool);
+  bool owning_ = false;
+};
+
 // What both walkers share: the sticky error, the pointee deferral, the
 // nesting limit and the optional interface marshaler.
 class WalkerBase {
  public:
+  WalkerBase() : pending_(takePendingStack()) {}
+  ~WalkerBase() { returnPendingStack(std::move(pending_)); }
+  WalkerBase(const WalkerBase&) = delete;
+  WalkerBase& operator=(const WalkerBase&) = delete;
+
   bool ok() const { return !error_.has_value(); }
   const std::optional<Error>& error() const { return error_; }
 
@@ -78,28 +134,30 @@ class WalkerBase {
       return;
     }
     ++depth_;
-    std::vector<std::function<void()>> pending;
-    std::vector<std::function<void()>>* outer = pending_;
-    pending_ = &pending;
+    // One stack holds the queued pointees of every open construct: this
+    // one's start at `first`; each pointee's own are queued above the end
+    // of these and gone again when it returns.
+    const std::size_t first = pending_.size();
     body();
-    for (std::size_t i = 0; i < pending.size() && ok(); ++i) {
-      std::function<void()> item = std::move(pending[i]);
-      construct(item);
+    const std::size_t end = pending_.size();
+    for (std::size_t i = first; i < end && ok(); ++i) {
+      // Out of the stack first: it may grow, and move, while this runs.
+      Deferred pointee(std::move(pending_[i]));
+      construct(pointee);
     }
-    pending_ = outer;
+    while (pending_.size() > first) pending_.pop_back();
     --depth_;
   }
 
   // Queues a pointee behind the current construct.
-  void defer(std::function<void()> pointee) {
+  template <class F>
+  void defer(F&& pointee) {
     if (!ok()) return;
-    if (pending_ == nullptr) {
+    if (depth_ == 0) {
       construct(pointee);
       return;
     }
-    // Growing one by one would allocate at every few pointers.
-    if (pending_->empty()) pending_->reserve(8);
-    pending_->push_back(std::move(pointee));
+    pending_.emplace_back(std::forward<F>(pointee));
   }
 
  protected:
@@ -108,8 +166,13 @@ class WalkerBase {
   }
 
  private:
+  // The stack's storage is kept per thread from one walk to the next, so
+  // that a walk of many pointees does not allocate it each time.
+  static std::vector<Deferred> takePendingStack();
+  static void returnPendingStack(std::vector<Deferred>&& stack);
+
   std::optional<Error> error_;
-  std::vector<std::function<void()>>* pending_ = nullptr;
+  std::vector<Deferred> pending_;
   std::size_t depth_ = 0;
   InterfaceMarshaler* marshaler_ = nullptr;
 };
@@ -206,6 +269,12 @@ class Walker : public WalkerBase {
       // Bytes need no alignment: one copy instead of one call per byte.
       if (!ok() || !self().reserveElements(v, count, 1)) return;
       self().bytes(v.data(), v.size());
+    } else if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool> && std::endian::native == std::endian::little) {
+      // Integers lie on the wire as in memory: aligned once, then one copy.
+      if (!ok() || !self().reserveElements(v, count, minWireSize)) return;
+      if (v.empty()) return;
+      self().align(sizeof(T));
+      self().bytes(reinterpret_cast<std::uint8_t*>(v.data()), v.size() * sizeof(T));
     } else {
       elements(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
     }
@@ -438,10 +507,13 @@ class Encoder : public Walker<Encoder> {
  private:
   // count bytes more at the end, to be written by the caller.
   std::uint8_t* room(std::size_t count) {
-    if (out_.size() - end_ < count) out_.resize(std::max({out_.size() * 2, end_ + count, std::size_t{256}}));
+    if (out_.size() - end_ < count) [[unlikely]] grow(count);
     std::uint8_t* at = out_.data() + end_;
     end_ += count;
     return at;
+  }
+  [[gnu::noinline]] void grow(std::size_t count) {
+    out_.resize(std::max({out_.size() * 2, end_ + count, std::size_t{256}}));
   }
 
   std::vector<std::uint8_t>& out_;

@@ -25,17 +25,19 @@ using Interface = std::unique_ptr<ndr::InterfacePointer>;
 // A VARIANT that clears itself, for vectors of values.
 class Variant {
  public:
-  Variant() { VariantInit(&value); }
-  ~Variant() { VariantClear(&value); }
+  // A Read of many items makes and drops one of these per item, so values
+  // that own nothing are handled here instead of through the library.
+  Variant() { std::memset(&value, 0, sizeof value); }
+  ~Variant() { release(); }
   Variant(Variant&& other) noexcept {
     std::memcpy(&value, &other.value, sizeof value);
-    VariantInit(&other.value);
+    other.value.vt = VT_EMPTY;
   }
   Variant& operator=(Variant&& other) noexcept {
     if (this != &other) {
-      VariantClear(&value);
+      release();
       std::memcpy(&value, &other.value, sizeof value);
-      VariantInit(&other.value);
+      other.value.vt = VT_EMPTY;
     }
     return *this;
   }
@@ -45,10 +47,18 @@ class Variant {
   static Variant adopt(VARIANT& v) {
     Variant result;
     std::memcpy(&result.value, &v, sizeof v);
-    VariantInit(&v);
+    v.vt = VT_EMPTY;
     return result;
   }
   VARIANT value;
+
+ private:
+  // Only strings, interfaces and arrays own something; a reference owns
+  // nothing, and VariantClear knows every case.
+  void release() {
+    const VARTYPE vt = value.vt;
+    if ((vt & VT_ARRAY) || vt == VT_BSTR || vt == VT_UNKNOWN || vt == VT_DISPATCH) VariantClear(&value);
+  }
 };
 template <class W>
 void walk(W& w, Variant& v) {
