@@ -180,6 +180,14 @@ class WalkerBase {
 template <class T>
 concept Scalar = std::is_arithmetic_v<T> || std::is_enum_v<T>;
 
+// The element walk of an array described without one: the type's own.
+struct WalkEach {
+  template <class W, class T>
+  void operator()(W& w, T& element) const {
+    walk(w, element);
+  }
+};
+
 // The calls a description uses, common to both walkers. Derived is Encoder
 // or Decoder; each supplies scalar(), bytes(), align(), position(),
 // referentOut/In and the array bound checks.
@@ -261,23 +269,20 @@ class Walker : public WalkerBase {
   void elements(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize, F walkElement) {
     if (!ok()) return;
     if (!self().reserveElements(v, count, minWireSize)) return;
-    for (std::size_t i = 0; i < v.size() && ok(); ++i) walkElement(self(), v[i]);
-  }
-  template <class T>
-  void elements(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
-    if constexpr (std::is_same_v<T, std::uint8_t>) {
-      // Bytes need no alignment: one copy instead of one call per byte.
-      if (!ok() || !self().reserveElements(v, count, 1)) return;
-      self().bytes(v.data(), v.size());
-    } else if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool> && std::endian::native == std::endian::little) {
-      // Integers lie on the wire as in memory: aligned once, then one copy.
-      if (!ok() || !self().reserveElements(v, count, minWireSize)) return;
+    if constexpr (std::is_same_v<F, WalkEach> && std::is_integral_v<T> && !std::is_same_v<T, bool> &&
+                  std::endian::native == std::endian::little) {
+      // Integers lie on the wire as they lie in memory (bytes need no
+      // alignment at all): aligned once, then one copy.
       if (v.empty()) return;
       self().align(sizeof(T));
       self().bytes(reinterpret_cast<std::uint8_t*>(v.data()), v.size() * sizeof(T));
     } else {
-      elements(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+      for (std::size_t i = 0; i < v.size() && ok(); ++i) walkElement(self(), v[i]);
     }
+  }
+  template <class T>
+  void elements(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
+    elements(v, count, minWireSize, WalkEach{});
   }
 
   // [size_is] T a[]: max_count, then the elements.
@@ -289,7 +294,7 @@ class Walker : public WalkerBase {
   }
   template <class T>
   void conformantArray(std::vector<T>& v, std::size_t minWireSize) {
-    conformantArray(v, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+    conformantArray(v, minWireSize, WalkEach{});
   }
 
   // [length_is] T a[N]: offset and actual_count, then the elements present.
@@ -346,7 +351,7 @@ class Walker : public WalkerBase {
   }
   template <class T>
   void sizedPointer(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
-    sizedPointer(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+    sizedPointer(v, count, minWireSize, WalkEach{});
   }
 
   // A [size_is(count)] array in place (a top-level [ref] array parameter):
@@ -363,7 +368,7 @@ class Walker : public WalkerBase {
   }
   template <class T>
   void sizedArray(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize) {
-    sizedArray(v, count, minWireSize, [](Derived& w, T& e) { walk(w, e); });
+    sizedArray(v, count, minWireSize, WalkEach{});
   }
 
   // A member of a packed (not NDR-aligned) structure such as an OBJREF.
