@@ -183,21 +183,21 @@ bool writeScalarVariant(Encoder& w, const VARIANT& value) {
   } else if (facts->storage != com::ValueStorage::None) {
     return false;
   }
-  std::uint8_t bytes[32] = {};
-  const std::size_t armAt = size == 8 ? 24 : 20;
-  const std::uint32_t units = variantSizeUnits(armAt + size);
-  const std::uint32_t tag = vt;
-  std::memcpy(bytes, &units, 4);
-  std::memcpy(bytes + 8, &vt, 2);
-  std::memcpy(bytes + 16, &tag, 4);
+  // Built as whole words, not in a byte buffer read back at another width.
+  // The union is eight bytes wide whatever the type: read whole, masked.
+  std::uint64_t arm = 0;
   if (vt == VT_BOOL) {
-    const std::int16_t flag = value.boolVal ? VARIANT_TRUE : VARIANT_FALSE;
-    std::memcpy(bytes + armAt, &flag, 2);
+    arm = static_cast<std::uint16_t>(value.boolVal ? VARIANT_TRUE : VARIANT_FALSE);
   } else {
-    std::memcpy(bytes + armAt, &value.llVal, size);
+    std::memcpy(&arm, &value.llVal, sizeof arm);
+    if (size < 8) arm &= (std::uint64_t{1} << (8 * size)) - 1;
   }
+  const std::size_t length = size == 8 ? 32 : 20 + size;
   w.align(8);
-  w.bytes(bytes, armAt + size);
+  w.words(length, variantSizeUnits(length),                          // clSize, rpcReserved
+          vt,                                                        // vt, wReserved1..3
+          size == 8 ? std::uint64_t{vt} : (vt | arm << 32),          // tag, then the arm or padding
+          size == 8 ? arm : 0);
   return true;
 }
 

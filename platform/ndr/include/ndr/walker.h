@@ -452,6 +452,19 @@ class Encoder : public Walker<Encoder> {
     std::memcpy(room(count), data, count);
   }
 
+  // Writes the first `length` bytes of four little-endian words: a fixed
+  // layout in whole-word stores.
+  void words(std::size_t length, std::uint64_t w0, std::uint64_t w1, std::uint64_t w2, std::uint64_t w3) {
+    if (!ok()) return;
+    std::uint8_t* at = room(32);
+    std::memcpy(at, &w0, 8);
+    std::memcpy(at + 8, &w1, 8);
+    std::memcpy(at + 16, &w2, 8);
+    std::memcpy(at + 24, &w3, 8);
+    // What lies past `length` is spare room, written over next.
+    end_ -= 32 - length;
+  }
+
   // Overwrites a u32 written earlier (a size known only afterwards).
   void patch32(std::size_t at, std::uint32_t value) { std::memcpy(out_.data() + base_ + at, &value, 4); }
 
