@@ -33,10 +33,10 @@ struct Session::Direction {
     hmac_md5_set_key(&keyed, signing.size(), signing.data());
   }
 
-  Digest checksum(std::span<const uint8_t, 4> sequenceBytes, std::span<const uint8_t> message) const {
+  Digest checksum(std::span<const uint8_t, 4> sequenceBytes, std::span<const std::span<const uint8_t>> parts) const {
     hmac_md5_ctx ctx = keyed;
     hmac_md5_update(&ctx, sequenceBytes.size(), sequenceBytes.data());
-    hmac_md5_update(&ctx, message.size(), message.data());
+    for (auto part : parts) hmac_md5_update(&ctx, part.size(), part.data());
     Digest out;
     hmac_md5_digest(&ctx, out.size(), out.data());
     return out;
@@ -68,10 +68,10 @@ Session::Session(const Digest& exportedSessionKey, uint32_t flags, bool server) 
 
 Session::~Session() = default;
 
-Signature Session::mac(Direction& direction, std::span<const uint8_t> message) {
+Signature Session::mac(Direction& direction, std::span<const std::span<const uint8_t>> parts) {
   uint8_t sequence[4];
   for (int i = 0; i < 4; ++i) sequence[i] = static_cast<uint8_t>(direction.sequence >> (8 * i));
-  Digest checksum = direction.checksum(sequence, message);
+  Digest checksum = direction.checksum(sequence, parts);
   Signature signature{};
   signature[0] = 1;
   std::memcpy(signature.data() + 4, checksum.data(), 8);
@@ -81,7 +81,9 @@ Signature Session::mac(Direction& direction, std::span<const uint8_t> message) {
   return signature;
 }
 
-Signature Session::sign(std::span<const uint8_t> message) { return mac(*outgoing_, message); }
+Signature Session::sign(std::span<const uint8_t> message) { return mac(*outgoing_, std::span(&message, 1)); }
+
+Signature Session::sign(std::span<const std::span<const uint8_t>> parts) { return mac(*outgoing_, parts); }
 
 Signature Session::seal(std::span<const uint8_t> message, std::span<uint8_t> sealed) {
   // The checksum is computed over the plaintext but encrypted after the
@@ -89,7 +91,7 @@ Signature Session::seal(std::span<const uint8_t> message, std::span<uint8_t> sea
   // `sealed` usually lies inside `message`.
   uint8_t sequence[4];
   for (int i = 0; i < 4; ++i) sequence[i] = static_cast<uint8_t>(outgoing_->sequence >> (8 * i));
-  Digest checksum = outgoing_->checksum(sequence, message);
+  Digest checksum = outgoing_->checksum(sequence, std::span(&message, 1));
   outgoing_->handle.apply(sealed);
   Signature signature{};
   signature[0] = 1;
@@ -102,7 +104,7 @@ Signature Session::seal(std::span<const uint8_t> message, std::span<uint8_t> sea
 
 bool Session::verify(std::span<const uint8_t> message, std::span<const uint8_t> signature) {
   if (signature.size() != 16) return false;
-  Signature expected = mac(*incoming_, message);
+  Signature expected = mac(*incoming_, std::span(&message, 1));
   return constantTimeEqual(expected, signature);
 }
 

@@ -462,55 +462,92 @@ bool Association::respond(const ReadyCall& call, const CallResult& result, const
   if (result.faultStatus != 0) {
     log("call " + std::to_string(call.callId) + " opnum " + std::to_string(call.context.opnum) + " fault " +
         hex32(result.faultStatus));
-    return send(fault(call.callId, call.contextId, result.faultStatus, false));
+    const std::vector<uint8_t> bytes = fault(call.callId, call.contextId, result.faultStatus, false);
+    const std::span<const uint8_t> whole(bytes);
+    return send(std::span(&whole, 1));
   }
-  bool protect = call.auth && call.level >= AuthLevel::PacketIntegrity;
+  const bool protect = call.auth && call.level >= AuthLevel::PacketIntegrity;
+  const bool seal = protect && call.level == AuthLevel::PacketPrivacy;
   // Room for the stub in one fragment; protected fragments keep their stubs
   // a multiple of 16 so that only the last needs padding.
-  const size_t header = stubHeaderSize(PduType::Response, false);
-  size_t room = maxXmit_ - header;
+  size_t room = maxXmit_ - stubHeaderSize(PduType::Response, false);
   if (protect) room = (room - kSecTrailerSize - kSignatureSize) / 16 * 16;
 
-  // Fragments are collected and leave in batches: few writes for a large
-  // answer, and the client reads (and checks) the first batch while the
-  // next is made.
+  // Fragments leave in batches of about 64 KB: few writes for a large
+  // answer, and the client reads (and checks) one batch while the next is
+  // made. The stub goes out from where it lies, between the bytes around
+  // it, except when sealed: sealing rewrites it, so it is copied.
   constexpr size_t kBatch = 64 * 1024;
-  std::vector<uint8_t> batch;
-  batch.reserve(std::min(result.stub.size(), kBatch) + maxXmit_);
-  std::span<const uint8_t> remaining(result.stub);
-  bool first = true;
+  struct Piece {
+    bool inStub;
+    size_t offset;
+    size_t length;
+  };
+  std::vector<uint8_t> frames;
+  std::vector<Piece> pieces;
+  std::vector<std::span<const uint8_t>> spans;
+  size_t batchBytes = 0;
+  auto flush = [&] {
+    spans.clear();
+    for (const Piece& piece : pieces) {
+      spans.push_back(piece.inStub ? std::span(result.stub).subspan(piece.offset, piece.length)
+                                   : std::span<const uint8_t>(frames).subspan(piece.offset, piece.length));
+    }
+    const bool sent = send(spans);
+    frames.clear();
+    pieces.clear();
+    batchBytes = 0;
+    return sent;
+  };
+
+  size_t done = 0;
   do {
-    size_t length = std::min(room, remaining.size());
+    const size_t length = std::min(room, result.stub.size() - done);
+    const bool last = done + length == result.stub.size();
     Header header;
     header.type = PduType::Response;
     header.callId = call.callId;
-    header.flags = (first ? pfc::kFirstFragment : 0) | (length == remaining.size() ? pfc::kLastFragment : 0);
+    header.flags = (done == 0 ? pfc::kFirstFragment : 0) | (last ? pfc::kLastFragment : 0);
     ResponseBody body;
-    body.allocHint = static_cast<uint32_t>(remaining.size());
+    body.allocHint = static_cast<uint32_t>(result.stub.size() - done);
     body.contextId = call.contextId;
-    body.stub = remaining.first(length);
-    if (!protect) {
-      appendPdu(batch, header, body);
-    } else {
-      SecTrailer trailer{call.auth->authType, static_cast<uint8_t>(call.level), 0, 0, call.auth->contextId};
-      ProtectionLayout layout;
-      const size_t start = batch.size();
-      const size_t pduLength = appendPdu(batch, header, body, VerifierSpec{trailer, {}, kSignatureSize}, &layout);
-      std::span<uint8_t> bytes(batch.data() + start, pduLength);
-      std::span<const uint8_t> signedPart = bytes.first(layout.signatureOffset);
-      ntlm::Signature signature =
-          call.level == AuthLevel::PacketPrivacy
-              ? call.auth->session->seal(signedPart, bytes.subspan(layout.stubOffset, layout.stubAndPadLength))
-              : call.auth->session->sign(signedPart);
+    body.stub = std::span(result.stub).subspan(done, length);
+    std::optional<VerifierSpec> verifier;
+    if (protect) {
+      verifier = VerifierSpec{{call.auth->authType, static_cast<uint8_t>(call.level), 0, 0, call.auth->contextId},
+                              {},
+                              kSignatureSize};
+    }
+    ProtectionLayout layout;
+    const size_t start = frames.size();
+    if (seal) {
+      const size_t pduLength = appendPdu(frames, header, body, verifier, &layout);
+      std::span<uint8_t> bytes(frames.data() + start, pduLength);
+      const ntlm::Signature signature = call.auth->session->seal(
+          bytes.first(layout.signatureOffset), bytes.subspan(layout.stubOffset, layout.stubAndPadLength));
       std::copy(signature.begin(), signature.end(), bytes.begin() + static_cast<long>(layout.signatureOffset));
+      pieces.push_back({false, start, pduLength});
+      batchBytes += pduLength;
+    } else {
+      const PduFrame frame = appendPduFrame(frames, header, body, verifier, &layout);
+      if (protect) {
+        // The tail ends in the signature, over everything before it.
+        const size_t signatureInTail = layout.signatureOffset - frame.headLength - length;
+        const std::span<const uint8_t> parts[] = {
+            std::span<const uint8_t>(frames).subspan(start, frame.headLength), body.stub,
+            std::span<const uint8_t>(frames).subspan(start + frame.headLength, signatureInTail)};
+        const ntlm::Signature signature = call.auth->session->sign(parts);
+        std::copy(signature.begin(), signature.end(),
+                  frames.begin() + static_cast<long>(start + frame.headLength + signatureInTail));
+      }
+      pieces.push_back({false, start, frame.headLength});
+      if (length != 0) pieces.push_back({true, done, length});
+      if (frame.tailLength != 0) pieces.push_back({false, start + frame.headLength, frame.tailLength});
+      batchBytes += frame.headLength + length + frame.tailLength;
     }
-    remaining = remaining.subspan(length);
-    first = false;
-    if (batch.size() >= kBatch || remaining.empty()) {
-      if (!send(batch)) return false;
-      batch.clear();
-    }
-  } while (!remaining.empty());
+    done += length;
+    if ((batchBytes >= kBatch || last) && !flush()) return false;
+  } while (done < result.stub.size());
   return true;
 }
 

@@ -79,8 +79,9 @@ public:
 
   // Processes one whole PDU from the client (frag_length bytes).
   Step receive(std::span<const uint8_t> bytes);
-  // Writes the bytes given to the connection; false when it failed.
-  using Sender = std::function<bool(std::span<const uint8_t>)>;
+  // Writes the pieces given to the connection, in order, as one write;
+  // false when it failed.
+  using Sender = std::function<bool(std::span<const std::span<const uint8_t>>)>;
   // Sends the PDUs that answer a call, signed or sealed as the call was, in
   // one or more batches of whole PDUs. False when a send failed (the rest
   // is not sent).

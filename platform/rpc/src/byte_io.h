@@ -79,7 +79,10 @@ class ByteWriter {
 public:
   explicit ByteWriter(std::vector<uint8_t>& out) : out_(out), base_(out.size()) {}
 
-  size_t size() const { return out_.size() - base_; }
+  size_t size() const { return out_.size() - base_ + gap_; }
+  // Counts `count` bytes that are not written here (a stub sent from where
+  // it lies); only offsets before the gap can be patched.
+  void gap(size_t count) { gap_ += count; }
   void u8(uint8_t v) { out_.push_back(v); }
   void u16(uint16_t v) { write(v, 2); }
   void u32(uint32_t v) { write(v, 4); }
@@ -107,6 +110,7 @@ private:
 
   std::vector<uint8_t>& out_;
   size_t base_;
+  size_t gap_ = 0;
 };
 
 }  // namespace rpc::detail

@@ -60,9 +60,22 @@ std::vector<uint8_t> encodePdu(const Header& header, const Body& body,
   return bytes;
 }
 
-size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
-                 const std::optional<VerifierSpec>& verifier, ProtectionLayout* layout) {
+namespace {
+
+// Writes the whole PDU, or with withStub false all of it but the stub.
+PduFrame writePdu(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
+                  const std::optional<VerifierSpec>& verifier, ProtectionLayout* layout, bool withStub) {
+  const size_t start = bytes.size();
   ByteWriter out(bytes);
+  size_t headLength = 0;
+  auto stub = [&](std::span<const uint8_t> data) {
+    if (withStub) {
+      out.bytes(data);
+    } else {
+      headLength = out.size();
+      out.gap(data.size());
+    }
+  };
   out.u8(5);
   out.u8(header.versionMinor);
   out.u8(static_cast<uint8_t>(header.type));
@@ -88,7 +101,7 @@ size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& 
           if (value.object) out.uuid(*value.object);
           stubOffset = out.size();
           stubBody = true;
-          out.bytes(value.stub);
+          stub(value.stub);
         } else if constexpr (std::is_same_v<T, ResponseBody>) {
           out.u32(value.allocHint);
           out.u16(value.contextId);
@@ -96,7 +109,7 @@ size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& 
           out.u8(0);
           stubOffset = out.size();
           stubBody = true;
-          out.bytes(value.stub);
+          stub(value.stub);
         } else if constexpr (std::is_same_v<T, FaultBody>) {
           out.u32(value.allocHint);
           out.u16(value.contextId);
@@ -154,7 +167,21 @@ size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& 
   out.patch16(8, static_cast<uint16_t>(out.size()));
   out.patch16(10, authLength);
   if (layout) *layout = where;
-  return out.size();
+  const size_t written = bytes.size() - start;
+  if (withStub || !stubBody) return {written, 0};
+  return {headLength, written - headLength};
+}
+
+}  // namespace
+
+size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
+                 const std::optional<VerifierSpec>& verifier, ProtectionLayout* layout) {
+  return writePdu(bytes, header, body, verifier, layout, true).headLength;
+}
+
+PduFrame appendPduFrame(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
+                        const std::optional<VerifierSpec>& verifier, ProtectionLayout* layout) {
+  return writePdu(bytes, header, body, verifier, layout, false);
 }
 
 }  // namespace rpc

@@ -6,10 +6,12 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <chrono>
 #include <cstring>
 #include <list>
@@ -58,6 +60,35 @@ struct Connection {
       if (sent < 0 && errno == EINTR) continue;
       if (sent <= 0) return false;
       bytes = bytes.subspan(static_cast<size_t>(sent));
+    }
+    return true;
+  }
+
+  // Writes the pieces in order with as few calls as the socket allows.
+  bool sendAll(std::span<const std::span<const uint8_t>> pieces) {
+    std::vector<iovec> vectors;
+    vectors.reserve(pieces.size());
+    for (auto piece : pieces) {
+      if (!piece.empty()) vectors.push_back({const_cast<uint8_t*>(piece.data()), piece.size()});
+    }
+    std::span<iovec> left(vectors);
+    while (!left.empty()) {
+      msghdr message{};
+      message.msg_iov = left.data();
+      message.msg_iovlen = std::min<size_t>(left.size(), IOV_MAX);
+      ssize_t sent = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+      if (sent < 0 && errno == EINTR) continue;
+      if (sent <= 0) return false;
+      // Drop what went out: whole pieces, then the front of a partial one.
+      auto count = static_cast<size_t>(sent);
+      while (!left.empty() && count >= left.front().iov_len) {
+        count -= left.front().iov_len;
+        left = left.subspan(1);
+      }
+      if (count != 0) {
+        left.front().iov_base = static_cast<uint8_t*>(left.front().iov_base) + count;
+        left.front().iov_len -= count;
+      }
     }
     return true;
   }
@@ -441,7 +472,9 @@ void Server::Impl::execute(const std::shared_ptr<Connection>& connection, detail
   {
     std::lock_guard lock(connection->writeMutex);
     connection->association->respond(call, result,
-                                     [&](std::span<const uint8_t> bytes) { return connection->sendAll(bytes); });
+                                     [&](std::span<const std::span<const uint8_t>> pieces) {
+                                       return connection->sendAll(pieces);
+                                     });
   }
   tRespEnd = nowNs();
   --connection->inFlight;

@@ -63,7 +63,10 @@ struct Fixture {
       for (const auto& call : step.calls) {
         auto result = call.handler->call(call.context, call.stub);
         // An answer's fragments come in batches, back to back.
-        association.respond(call, result, [&](std::span<const uint8_t> rest) {
+        association.respond(call, result, [&](std::span<const std::span<const uint8_t>> pieces) {
+          std::vector<uint8_t> batch;
+          for (auto piece : pieces) batch.insert(batch.end(), piece.begin(), piece.end());
+          std::span<const uint8_t> rest(batch);
           while (!rest.empty()) {
             const auto header = decodeHeader(rest);
             if (!header.value || header.value->fragLength > rest.size()) {

@@ -26,6 +26,8 @@ public:
 
   // Signs an outgoing message.
   Signature sign(std::span<const uint8_t> message);
+  // Signs an outgoing message that lies in several parts, in order.
+  Signature sign(std::span<const std::span<const uint8_t>> parts);
   // Encrypts `sealed` in place and signs `message` (the plaintext, which
   // contains the sealed part before encryption): the DCE/RPC way, where the
   // signature covers more than what is encrypted. Call with `message`
@@ -39,7 +41,7 @@ public:
 
 private:
   struct Direction;
-  Signature mac(Direction& direction, std::span<const uint8_t> message);
+  Signature mac(Direction& direction, std::span<const std::span<const uint8_t>> parts);
 
   uint32_t flags_;
   std::unique_ptr<Direction> outgoing_;

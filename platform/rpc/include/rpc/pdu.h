@@ -234,6 +234,19 @@ std::vector<uint8_t> encodePdu(const Header& header, const Body& body,
 size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
                  const std::optional<VerifierSpec>& verifier = std::nullopt, ProtectionLayout* layout = nullptr);
 
+// A request or response PDU whose stub is sent from where it lies: what
+// precedes the stub (headLength bytes) and what follows it (tailLength:
+// padding, sec_trailer, room for the signature) are appended to `bytes`
+// one after the other. The layout counts from the PDU's first byte as if
+// it were whole. For other PDUs the whole PDU is the head.
+struct PduFrame {
+  size_t headLength = 0;
+  size_t tailLength = 0;
+};
+PduFrame appendPduFrame(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
+                        const std::optional<VerifierSpec>& verifier = std::nullopt,
+                        ProtectionLayout* layout = nullptr);
+
 // Bytes of a request or response PDU before its stub, so that a sender can
 // split a stub into fragments of at most a negotiated size.
 size_t stubHeaderSize(PduType type, bool hasObject);
