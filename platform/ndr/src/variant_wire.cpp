@@ -168,37 +168,45 @@ void walkStructure(W& w, VARIANT& value) {
   walkArms(w, vt, value);
 }
 
-// The wireVARIANT of a value that is one scalar of at most eight bytes, or
-// none: nearly every value a Read or a data change carries. It writes the
-// bytes walkStructure would, in one piece: the twenty bytes up to the tag,
-// then the scalar at its own alignment (four bytes of padding before an
-// eight-byte one). False, and nothing written, for any other value.
-bool writeScalarVariant(Encoder& w, const VARIANT& value) {
+// A value that is one scalar of at most eight bytes, or none: nearly every
+// value a Read or a data change carries. Its wireVARIANT has no pointees
+// and a fixed layout, so it is written in one piece from two words: the
+// scalar's bytes (the rest zero), and its type with its size above it.
+bool scalarVariant(const VARIANT& value, std::uint64_t& arm, std::uint64_t& typeAndSize) {
   const VARTYPE vt = value.vt;
   const com::ValueTypeFacts* facts = com::FactsOfValueType(vt);  // null when flags are set
   if (facts == nullptr || !facts->inVariant) return false;
-  std::size_t size = 0;
+  std::uint64_t size = 0;
   if (facts->storage == com::ValueStorage::Data && facts->dataSize <= 8) {
     size = facts->dataSize;
   } else if (facts->storage != com::ValueStorage::None) {
     return false;
   }
-  // Built as whole words, not in a byte buffer read back at another width.
   // The union is eight bytes wide whatever the type: read whole, masked.
-  std::uint64_t arm = 0;
   if (vt == VT_BOOL) {
     arm = static_cast<std::uint16_t>(value.boolVal ? VARIANT_TRUE : VARIANT_FALSE);
   } else {
     std::memcpy(&arm, &value.llVal, sizeof arm);
     if (size < 8) arm &= (std::uint64_t{1} << (8 * size)) - 1;
   }
-  const std::size_t length = size == 8 ? 32 : 20 + size;
-  w.align(8);
-  w.words(length, variantSizeUnits(length),                          // clSize, rpcReserved
-          vt,                                                        // vt, wReserved1..3
-          size == 8 ? std::uint64_t{vt} : (vt | arm << 32),          // tag, then the arm or padding
-          size == 8 ? arm : 0);
+  typeAndSize = vt | size << 16;
   return true;
+}
+
+// The bytes walkStructure would write for it: the twenty up to the tag,
+// then the scalar at its own alignment (four bytes of padding before an
+// eight-byte one).
+void writeScalarVariant(WalkerBase& walker, std::uint64_t arm, std::uint64_t typeAndSize) {
+  auto& w = static_cast<Encoder&>(walker);
+  const std::uint64_t vt = typeAndSize & 0xFFFF;
+  const std::uint64_t size = typeAndSize >> 16;
+  const bool wide = size == 8;
+  const std::size_t length = wide ? 32 : 20 + size;
+  w.align(8);
+  w.words(length, variantSizeUnits(length),         // clSize, rpcReserved
+          vt,                                       // vt, wReserved1..3
+          wide ? vt : (vt | arm << 32),             // tag, then the arm or padding
+          wide ? arm : 0);
 }
 
 template <class W>
@@ -210,11 +218,15 @@ void walkVariant(W& w, VARIANT& value) {
   bool present = true;
   w.referent(present, false);
   if (!present || !w.ok()) return;
+  if constexpr (!W::kDecoding) {
+    std::uint64_t arm = 0, typeAndSize = 0;
+    if (scalarVariant(value, arm, typeAndSize)) {
+      w.deferLeaf(writeScalarVariant, arm, typeAndSize);
+      return;
+    }
+  }
   VARIANT* target = &value;
   w.defer([&w, target] {
-    if constexpr (!W::kDecoding) {
-      if (writeScalarVariant(w, *target)) return;
-    }
     w.align(8);
     const std::size_t start = w.position();
     w.construct([&] { walkStructure(w, *target); });

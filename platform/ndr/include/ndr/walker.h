@@ -56,6 +56,8 @@ inline constexpr std::size_t kMaxDepth = 48;
 // the usual peers do. Decoders accept any non-zero value.
 inline constexpr std::uint32_t kFirstReferent = 0x00020000;
 
+class WalkerBase;
+
 // A pointee's walk, kept until the construct that holds its pointer ends.
 // Arrays of structures queue one per element, so the usual small capture
 // (two or three pointers) lives in place and moves as plain bytes; anything
@@ -66,7 +68,7 @@ class Deferred {
     requires(!std::is_same_v<std::decay_t<F>, Deferred>)
   explicit Deferred(F&& body) {
     using Body = std::decay_t<F>;
-    if constexpr (sizeof(Body) <= kInline && alignof(Body) <= alignof(std::max_align_t) &&
+    if constexpr (sizeof(Body) <= kInline && alignof(Body) <= alignof(void*) &&
                   std::is_trivially_copyable_v<Body>) {
       ::new (static_cast<void*>(storage_)) Body(std::forward<F>(body));
       run_ = [](Deferred& self, bool call) {
@@ -87,7 +89,7 @@ class Deferred {
       owning_ = true;
     }
   }
-  Deferred(Deferred&& other) noexcept : run_(other.run_), owning_(other.owning_) {
+  Deferred(Deferred&& other) noexcept : run_(other.run_), owning_(other.owning_), leaf_(other.leaf_) {
     std::memcpy(storage_, other.storage_, sizeof storage_);
     other.owning_ = false;
   }
@@ -97,13 +99,34 @@ class Deferred {
     if (owning_) run_(*this, false);
   }
 
+  // A leaf: a pointee with no pointees of its own, written from two words
+  // by a plain function. It needs no construct, and the words are stored
+  // as words (a small structure copied through a closure costs more than
+  // writing it).
+  using LeafWriter = void (*)(WalkerBase& walker, std::uint64_t first, std::uint64_t second);
+  Deferred(LeafWriter writer, std::uint64_t first, std::uint64_t second) : run_(nullptr), leaf_(true) {
+    std::memcpy(storage_, &writer, sizeof writer);
+    std::memcpy(storage_ + 8, &first, 8);
+    std::memcpy(storage_ + 16, &second, 8);
+  }
+
   void operator()() { run_(*this, true); }
+  bool leaf() const { return leaf_; }
+  void writeLeaf(WalkerBase& walker) const {
+    LeafWriter writer = nullptr;
+    std::uint64_t first = 0, second = 0;
+    std::memcpy(&writer, storage_, sizeof writer);
+    std::memcpy(&first, storage_ + 8, 8);
+    std::memcpy(&second, storage_ + 16, 8);
+    writer(walker, first, second);
+  }
 
  private:
   static constexpr std::size_t kInline = 3 * sizeof(void*);
-  alignas(std::max_align_t) unsigned char storage_[kInline];
+  alignas(void*) unsigned char storage_[kInline];
   void (*run_)(Deferred&, bool);
   bool owning_ = false;
+  bool leaf_ = false;
 };
 
 // What both walkers share: the sticky error, the pointee deferral, the
@@ -141,6 +164,10 @@ class WalkerBase {
     body();
     const std::size_t end = pending_.size();
     for (std::size_t i = first; i < end && ok(); ++i) {
+      if (pending_[i].leaf()) {
+        pending_[i].writeLeaf(*this);
+        continue;
+      }
       // Out of the stack first: it may grow, and move, while this runs.
       Deferred pointee(std::move(pending_[i]));
       construct(pointee);
@@ -158,6 +185,15 @@ class WalkerBase {
       return;
     }
     pending_.emplace_back(std::forward<F>(pointee));
+  }
+  // Queues a pointee that has no pointees of its own (see Deferred).
+  void deferLeaf(Deferred::LeafWriter writer, std::uint64_t first, std::uint64_t second) {
+    if (!ok()) return;
+    if (depth_ == 0) {
+      writer(*this, first, second);
+      return;
+    }
+    pending_.emplace_back(writer, first, second);
   }
 
  protected:
