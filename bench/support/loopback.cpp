@@ -43,6 +43,12 @@ void sendAll(int fd, std::span<const uint8_t> bytes) {
   if (::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<long>(bytes.size())) failSocket("send");
 }
 
+void sendAll(int fd, const std::vector<std::vector<uint8_t>>& pdus) {
+  std::vector<uint8_t> joined;
+  for (const auto& pdu : pdus) joined.insert(joined.end(), pdu.begin(), pdu.end());
+  sendAll(fd, joined);
+}
+
 bool readExact(int fd, uint8_t* out, std::size_t length) {
   for (std::size_t done = 0; done < length;) {
     long count = ::recv(fd, out + done, length - done, 0);

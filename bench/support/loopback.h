@@ -20,6 +20,8 @@ namespace bench {
 int connectLoopback(uint16_t port);
 
 void sendAll(int fd, std::span<const uint8_t> bytes);
+// The PDUs one after the other, in as few writes as the socket allows.
+void sendAll(int fd, const std::vector<std::vector<uint8_t>>& pdus);
 
 // Reads exactly length bytes; false when the peer closed or failed first.
 bool readExact(int fd, uint8_t* out, std::size_t length);

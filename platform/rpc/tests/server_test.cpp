@@ -125,6 +125,50 @@ bool bind(Socket& socket, TestClient& client) {
   return true;
 }
 
+// A large answer leaves in several batches of fragments; at every level
+// each fragment arrives whole, in order, signed or sealed, and the stub
+// comes back as it went, with an empty stub as the odd case.
+TEST(Server, LargeAnswersArriveWholeAtEveryLevel) {
+  ServerSettings settings;
+  settings.minimumLevel = AuthLevel::None;
+  Running running(settings, std::make_shared<EchoHandler>());
+  ASSERT_NE(running.port, 0);
+  const struct {
+    AuthLevel level;
+    size_t stubBytes;
+  } cases[] = {{AuthLevel::None, 300000},           {AuthLevel::PacketIntegrity, 300000},
+               {AuthLevel::PacketPrivacy, 300000},  {AuthLevel::PacketIntegrity, 4225},
+               {AuthLevel::None, 0},                {AuthLevel::PacketIntegrity, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(static_cast<int>(c.level)) + " / " + std::to_string(c.stubBytes));
+    Socket socket(running.port);
+    TestClient client(c.level);
+    ASSERT_TRUE(socket.connected() && bind(socket, client));
+    std::vector<uint8_t> stub(c.stubBytes);
+    for (size_t i = 0; i < stub.size(); ++i) stub[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    // Two calls, so that the second shows the signing sequence ran on.
+    for (uint32_t callId = 1; callId <= 2; ++callId) {
+      for (auto& fragment : client.request(callId, 0, 0, stub)) socket.send(fragment);
+      TestClient::Answer answer;
+      size_t fragments = 0;
+      do {
+        auto bytes = socket.read();
+        ASSERT_TRUE(bytes);
+        ++fragments;
+        client.read(*bytes, answer);
+        ASSERT_TRUE(answer.valid);
+        ASSERT_EQ(answer.callId, callId);
+      } while (!(answer.flags & pfc::kLastFragment));
+      EXPECT_EQ(answer.type, PduType::Response);
+      EXPECT_EQ(answer.stub, stub);
+      // 4280-byte fragments hold 4256 stub bytes, or 4224 when a trailer
+      // and signature follow (the stub part kept a multiple of 16).
+      const size_t room = c.level == AuthLevel::None ? 4256 : 4224;
+      EXPECT_EQ(fragments, std::max<size_t>(1, (c.stubBytes + room - 1) / room));
+    }
+  }
+}
+
 TEST(Server, RunsCallsConcurrentlyOnOneConnectionAndAcrossConnections) {
   constexpr int kConnections = 3;
   constexpr int kCallsPerConnection = 6;

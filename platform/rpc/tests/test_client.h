@@ -118,9 +118,14 @@ public:
   };
 
   // Reads one response fragment or fault, appending the stub to `answer`.
+  // Only a sealed fragment is copied, to be decrypted.
   void read(std::span<const uint8_t> bytes, Answer& answer) {
-    std::vector<uint8_t> copy(bytes.begin(), bytes.end());
-    auto pdu = decodePdu(copy);
+    std::vector<uint8_t> copy;
+    if (level_ == AuthLevel::PacketPrivacy) {
+      copy.assign(bytes.begin(), bytes.end());
+      bytes = copy;
+    }
+    auto pdu = decodePdu(bytes);
     if (!pdu) {
       answer.valid = false;
       return;
@@ -137,6 +142,8 @@ public:
       answer.valid = false;
       return;
     }
+    // The first fragment says how much is coming.
+    if (answer.stub.empty()) answer.stub.reserve(std::min<size_t>(response->allocHint, 16u << 20));
     if (level_ >= AuthLevel::PacketIntegrity) {
       if (!pdu.value->auth) {
         answer.valid = false;
@@ -146,10 +153,10 @@ public:
       if (level_ == AuthLevel::PacketPrivacy) {
         session_->unseal(std::span(copy).subspan(layout.stubOffset, layout.stubAndPadLength));
       }
-      if (!session_->verify(std::span(copy).first(layout.signatureOffset), std::span(copy).subspan(layout.signatureOffset))) {
+      if (!session_->verify(bytes.first(layout.signatureOffset), bytes.subspan(layout.signatureOffset))) {
         answer.valid = false;
       }
-      auto stub = std::span(copy).subspan(pdu.value->stubOffset, response->stub.size());
+      auto stub = bytes.subspan(pdu.value->stubOffset, response->stub.size());
       answer.stub.insert(answer.stub.end(), stub.begin(), stub.end());
     } else {
       answer.stub.insert(answer.stub.end(), response->stub.begin(), response->stub.end());
