@@ -223,11 +223,11 @@ public:
       OPCITEMSTATE& state = (*values)[i];
       VariantInit(&state.vDataValue);
       if (i >= out.states.size()) continue;
-      state.hClient = out.states[i].clientHandle;
-      state.ftTimeStamp = out.states[i].timeStamp;
-      state.wQuality = out.states[i].quality;
-      state.wReserved = out.states[i].reserved;
-      takeVariant(out.states[i].value, state.vDataValue);
+      state.hClient = out.states[i].hClient;
+      state.ftTimeStamp = out.states[i].ftTimeStamp;
+      state.wQuality = out.states[i].wQuality;
+      state.wReserved = out.states[i].wReserved;
+      takeVariant(out.states[i].vDataValue, state.vDataValue);
     }
     *errors = taskCopy(out.errors, count);
     return hr;

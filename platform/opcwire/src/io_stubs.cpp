@@ -17,23 +17,15 @@ std::vector<VARIANT> borrowValues(std::vector<Variant>& values) {
   return result;
 }
 
-// The states a Read handed out, taken over in place and freed: a Read may
-// return many thousands, so no temporaries are made on the way.
-std::vector<ItemState> takeStates(OPCITEMSTATE* block, std::uint32_t count) {
-  std::vector<ItemState> states(block ? count : 0);
-  for (std::size_t i = 0; i < states.size(); ++i) {
-    OPCITEMSTATE& from = block[i];
-    ItemState& to = states[i];
-    to.clientHandle = from.hClient;
-    to.timeStamp = from.ftTimeStamp;
-    to.quality = from.wQuality;
-    to.reserved = from.wReserved;
-    // `to` holds nothing yet; the block's value is left empty.
-    std::memcpy(&to.value.value, &from.vDataValue, sizeof(VARIANT));
-    from.vDataValue.vt = VT_EMPTY;
+// Empties the values of a block of states (only strings, interfaces and
+// arrays own anything) and frees it.
+void freeStates(OPCITEMSTATE* block, std::uint32_t count) {
+  if (block == nullptr) return;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const VARTYPE vt = block[i].vDataValue.vt;
+    if ((vt & VT_ARRAY) || vt == VT_BSTR || vt == VT_UNKNOWN || vt == VT_DISPATCH) VariantClear(&block[i].vDataValue);
   }
   CoTaskMemFree(block);
-  return states;
 }
 
 }  // namespace
@@ -44,15 +36,17 @@ std::map<std::uint16_t, Method> syncIoMethods() {
       {op(SyncIoOp::read),
        [](Call& call) {
          return handle<SyncReadIn>(call, [&](SyncReadIn& in) {
-           SyncReadOut out;
+           SyncReadOutOf<std::span<OPCITEMSTATE>> out;
            out.count = in.count;
            OPCITEMSTATE* states = nullptr;
            HRESULT* errors = nullptr;
            out.result = call.as<I>()->Read(static_cast<OPCDATASOURCE>(in.source), in.count, in.handles.data(),
                                            &states, &errors);
-           out.states = takeStates(states, in.count);
+           if (states != nullptr) out.states = std::span(states, in.count);
            out.errors = takeArray(errors, in.count);
-           return call.reply(out);
+           rpc::CallResult reply = call.reply(out);
+           freeStates(states, in.count);
+           return reply;
          });
        }},
       {op(SyncIoOp::write),

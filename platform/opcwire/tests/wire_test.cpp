@@ -194,13 +194,13 @@ TEST_F(OpcWireTest, ReadsAndWritesMatchTheInProcessCalls) {
     for (std::uint32_t i = 0; i < count; ++i) {
       SCOPED_TRACE(std::string(cases[i].itemId, cases[i].itemId + std::char_traits<char16_t>::length(cases[i].itemId)));
       EXPECT_EQ(out.errors[i], errors[i]);
-      EXPECT_EQ(out.states[i].clientHandle, states[i].hClient);
-      EXPECT_EQ(out.states[i].quality, states[i].wQuality);
+      EXPECT_EQ(out.states[i].hClient, states[i].hClient);
+      EXPECT_EQ(out.states[i].wQuality, states[i].wQuality);
       if (source == OPC_DS_CACHE) {
-        EXPECT_EQ(out.states[i].timeStamp.dwLowDateTime, states[i].ftTimeStamp.dwLowDateTime);
-        EXPECT_EQ(out.states[i].timeStamp.dwHighDateTime, states[i].ftTimeStamp.dwHighDateTime);
+        EXPECT_EQ(out.states[i].ftTimeStamp.dwLowDateTime, states[i].ftTimeStamp.dwLowDateTime);
+        EXPECT_EQ(out.states[i].ftTimeStamp.dwHighDateTime, states[i].ftTimeStamp.dwHighDateTime);
       }
-      EXPECT_EQ(wireBytes(out.states[i].value.value), wireBytes(states[i].vDataValue));
+      EXPECT_EQ(wireBytes(out.states[i].vDataValue.value), wireBytes(states[i].vDataValue));
       VariantClear(&states[i].vDataValue);
     }
     CoTaskMemFree(states);

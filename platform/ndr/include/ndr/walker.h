@@ -300,9 +300,11 @@ class Walker : public WalkerBase {
   void maxCount(std::uint32_t& count) { self().scalar(count); }
 
   // count elements of v (conformance already walked). minWireSize is the
-  // fewest bytes one element can take, for the bound check.
-  template <class T, class F>
-  void elements(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize, F walkElement) {
+  // fewest bytes one element can take, for the bound check. Decoding fills
+  // a vector; encoding also takes a span (a block handed out elsewhere).
+  template <class Elements, class F>
+  void elements(Elements& v, std::uint32_t count, std::size_t minWireSize, F walkElement) {
+    using T = typename Elements::value_type;
     if (!ok()) return;
     if (!self().reserveElements(v, count, minWireSize)) return;
     if constexpr (std::is_same_v<F, WalkEach> && std::is_integral_v<T> && !std::is_same_v<T, bool> &&
@@ -368,13 +370,13 @@ class Walker : public WalkerBase {
   // before: the referent, then (deferred) max_count and the elements.
   // Encoding sends NULL for an empty array; decoding reads NULL as empty.
   // max_count must equal count.
-  template <class T, class F>
-  void sizedPointer(std::vector<T>& v, std::uint32_t count, std::size_t minWireSize, F walkElement) {
+  template <class Elements, class F>
+  void sizedPointer(Elements& v, std::uint32_t count, std::size_t minWireSize, F walkElement) {
     bool present = !Derived::kDecoding && !v.empty();
     self().referent(present, false);
-    if (Derived::kDecoding) v.clear();
+    if constexpr (Derived::kDecoding) v.clear();
     if (!ok() || !present) return;
-    std::vector<T>* target = &v;
+    Elements* target = &v;
     defer([this, target, count, minWireSize, walkElement] {
       std::uint32_t conformance = count;
       maxCount(conformance);
@@ -538,8 +540,8 @@ class Encoder : public Walker<Encoder> {
     defer([this, target, walkPointee] { walkPointee(*this, *target); });
   }
 
-  template <class T>
-  bool reserveElements(std::vector<T>& v, std::uint32_t count, std::size_t) {
+  template <class Elements>
+  bool reserveElements(const Elements& v, std::uint32_t count, std::size_t) {
     if (v.size() != count) {
       fail(Status::invalid);
       return false;

@@ -2,6 +2,9 @@
 
 // Reading and writing a group's items: IOPCSyncIO and IOPCAsyncIO.
 
+#include <span>
+
+#include "opc/records.h"
 #include "opcwire/methods/shapes.h"
 
 namespace opcwire {
@@ -10,21 +13,29 @@ namespace opcwire {
 
 enum class SyncIoOp : std::uint16_t { read = 3, write = 4 };
 
+// OPCITEMSTATE as it travels, walked from the record a server hands out or
+// from ItemState, this side's own copy of one (which owns its value).
+struct WalkItemState {
+  template <class W, class State>
+  void operator()(W& w, State& s) const {
+    w.align(4);
+    w.u32(s.hClient);
+    w.item(s.ftTimeStamp);
+    w.u16(s.wQuality);
+    w.u16(s.wReserved);
+    w.item(s.vDataValue);
+  }
+};
 struct ItemState {
-  std::uint32_t clientHandle = 0;
-  FILETIME timeStamp{};
-  std::uint16_t quality = 0;
-  std::uint16_t reserved = 0;
-  Variant value;
+  std::uint32_t hClient = 0;
+  FILETIME ftTimeStamp{};
+  std::uint16_t wQuality = 0;
+  std::uint16_t wReserved = 0;
+  Variant vDataValue;
 };
 template <class W>
 void walk(W& w, ItemState& s) {
-  w.align(4);
-  w.u32(s.clientHandle);
-  w.item(s.timeStamp);
-  w.u16(s.quality);
-  w.u16(s.reserved);
-  w.item(s.value);
+  WalkItemState{}(w, s);
 }
 
 struct SyncReadIn {
@@ -41,17 +52,22 @@ void walkIn(W& w, SyncReadIn& p) {
   inArray(w, p.handles, p.count, 4);
 }
 
-struct SyncReadOut {
+// The states are decoded into ItemStates; a stub encodes them straight
+// from the block the server's Read handed out (SyncReadOutOf<
+// std::span<OPCITEMSTATE>>), since a Read may return many thousands.
+template <class States = std::vector<ItemState>>
+struct SyncReadOutOf {
   OrpcThat orpcThat;
   std::uint32_t count = 0;
-  std::vector<ItemState> states;
+  States states;
   std::vector<HRESULT> errors;
   HRESULT result = S_OK;
 };
-template <class W>
-void walkOut(W& w, SyncReadOut& p) {
+using SyncReadOut = SyncReadOutOf<>;
+template <class W, class States>
+void walkOut(W& w, SyncReadOutOf<States>& p) {
   w.param(p.orpcThat);
-  outArray(w, p.states, p.count, 20);
+  w.construct([&] { w.sizedPointer(p.states, p.count, 20, WalkItemState{}); });
   outArray(w, p.errors, p.count, 4);
   w.param(p.result);
 }
