@@ -568,8 +568,13 @@ class Encoder : public Walker<Encoder> {
     end_ += count;
     return at;
   }
+  // Capacity doubles; the size (which resize fills with zeros) grows by at
+  // most a few pages at a time, written over at once while they are in
+  // cache.
   [[gnu::noinline]] void grow(std::size_t count) {
-    out_.resize(std::max({out_.size() * 2, end_ + count, std::size_t{256}}));
+    const std::size_t size = end_ + std::max({count, std::min<std::size_t>(end_, 16384), std::size_t{256}});
+    if (size > out_.capacity()) out_.reserve(std::max(out_.capacity() * 2, size));
+    out_.resize(size);
   }
 
   std::vector<std::uint8_t>& out_;
