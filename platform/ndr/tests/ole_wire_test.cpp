@@ -140,6 +140,55 @@ TEST(OleWire, CapturedVariantsOfBothPeers) {
   }
 }
 
+// A value of one scalar is written in one piece: its size in clSize, the
+// scalar right after the tag or, eight bytes wide, after four bytes of
+// padding, and nothing after it. In a row, each next value starts at its
+// own eight-byte boundary.
+TEST(OleWire, ScalarVariantsKeepTheirLayout) {
+  const char* const head = "00000200 00000000 ";  // referent, padding to 8
+  const struct {
+    void (*make)(VARIANT&);
+    const char* bytes;  // after head
+  } cases[] = {
+      {[](VARIANT& v) { v.vt = VT_EMPTY; }, "03000000 00000000 0000 000000000000 00000000"},
+      {[](VARIANT& v) { v.vt = VT_I1; v.cVal = -5; }, "03000000 00000000 1000 000000000000 10000000 fb"},
+      {[](VARIANT& v) { v.vt = VT_UI2; v.uiVal = 65000; }, "03000000 00000000 1200 000000000000 12000000 e8fd"},
+      {[](VARIANT& v) { v.vt = VT_BOOL; v.boolVal = 1; }, "03000000 00000000 0b00 000000000000 0b000000 ffff"},
+      {[](VARIANT& v) { v.vt = VT_R4; v.fltVal = 2.5f; }, "03000000 00000000 0400 000000000000 04000000 00002040"},
+      {[](VARIANT& v) { v.vt = VT_I8; v.llVal = -2; },
+       "04000000 00000000 1400 000000000000 14000000 00000000 feffffffffffffff"},
+  };
+  for (const auto& c : cases) {
+    Value value;
+    c.make(value.v);
+    SCOPED_TRACE(c.bytes);
+    EXPECT_EQ(encodeVariant(value.v), hex(std::string(head) + c.bytes));
+  }
+
+  // A row of them, then a byte: decoding finds each where it belongs.
+  std::vector<Value> row(std::size(cases));
+  for (std::size_t i = 0; i < row.size(); ++i) cases[i].make(row[i].v);
+  std::uint8_t marker = 0x5a;
+  auto body = [&](auto& w) {
+    std::uint32_t count = static_cast<std::uint32_t>(row.size());
+    w.param(count);
+    for (auto& item : row) w.param(item.v);
+    w.param(marker);
+  };
+  Bytes out;
+  ASSERT_FALSE(ndr::encode(out, body));
+  std::vector<Value> expected(row.size());
+  for (std::size_t i = 0; i < row.size(); ++i) cases[i].make(expected[i].v);
+  for (auto& item : row) VariantClear(&item.v);
+  marker = 0;
+  ASSERT_FALSE(ndr::decode(out, body));
+  EXPECT_EQ(marker, 0x5a);
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    EXPECT_EQ(row[i].v.vt, expected[i].v.vt);
+    EXPECT_EQ(encodeVariant(row[i].v), encodeVariant(expected[i].v));
+  }
+}
+
 // A one-byte boolean followed by filler up to the next VARIANT: the filler
 // is not part of the flag.
 TEST(OleWire, OneByteBooleanBeforeFiller) {
