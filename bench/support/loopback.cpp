@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -44,9 +45,17 @@ void sendAll(int fd, std::span<const uint8_t> bytes) {
 }
 
 void sendAll(int fd, const std::vector<std::vector<uint8_t>>& pdus) {
-  std::vector<uint8_t> joined;
-  for (const auto& pdu : pdus) joined.insert(joined.end(), pdu.begin(), pdu.end());
-  sendAll(fd, joined);
+  std::vector<iovec> pieces;
+  std::size_t total = 0;
+  for (const auto& pdu : pdus) {
+    pieces.push_back({const_cast<uint8_t*>(pdu.data()), pdu.size()});
+    total += pdu.size();
+  }
+  msghdr message{};
+  message.msg_iov = pieces.data();
+  message.msg_iovlen = pieces.size();
+  // Loopback takes a request of this size whole; a short write is a fault.
+  if (::sendmsg(fd, &message, MSG_NOSIGNAL) != static_cast<long>(total)) failSocket("sendmsg");
 }
 
 bool readExact(int fd, uint8_t* out, std::size_t length) {

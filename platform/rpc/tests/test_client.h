@@ -115,6 +115,7 @@ public:
     uint32_t status = 0;  // of a fault
     std::vector<uint8_t> stub;
     bool valid = true;    // every signature verified
+    bool keepStub = true; // false: fragments are checked, their stubs not kept
   };
 
   // Reads one response fragment or fault, appending the stub to `answer`.
@@ -143,7 +144,7 @@ public:
       return;
     }
     // The first fragment says how much is coming.
-    if (answer.stub.empty()) answer.stub.reserve(std::min<size_t>(response->allocHint, 16u << 20));
+    if (answer.keepStub && answer.stub.empty()) answer.stub.reserve(std::min<size_t>(response->allocHint, 16u << 20));
     if (level_ >= AuthLevel::PacketIntegrity) {
       if (!pdu.value->auth) {
         answer.valid = false;
@@ -157,8 +158,8 @@ public:
         answer.valid = false;
       }
       auto stub = bytes.subspan(pdu.value->stubOffset, response->stub.size());
-      answer.stub.insert(answer.stub.end(), stub.begin(), stub.end());
-    } else {
+      if (answer.keepStub) answer.stub.insert(answer.stub.end(), stub.begin(), stub.end());
+    } else if (answer.keepStub) {
       answer.stub.insert(answer.stub.end(), response->stub.begin(), response->stub.end());
     }
   }
