@@ -1,9 +1,8 @@
 // The stubs of a group's reads and writes: IOPCSyncIO and IOPCAsyncIO.
 
 #include <cstring>
-#include <chrono>
-#include <cstdio>
 
+#include "com/value_types.h"
 #include "method_tables.h"
 #include "opc/group.h"
 
@@ -19,16 +18,11 @@ std::vector<VARIANT> borrowValues(std::vector<Variant>& values) {
   return result;
 }
 
-long nowNs() { return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
-struct S { ~S() { if (sN) fprintf(stderr, "STUB read %.0f enc %.0f free %.0f\n", sRead/sN, sEnc/sN, sFree/sN); } double sRead=0,sEnc=0,sFree=0; long sN=0; } stats;
-double& sRead = stats.sRead; double& sEnc = stats.sEnc; double& sFree = stats.sFree; long& sN = stats.sN;
-// Empties the values of a block of states (only strings, interfaces and
-// arrays own anything) and frees it.
+// Empties the values of a block of states and frees it.
 void freeStates(OPCITEMSTATE* block, std::uint32_t count) {
   if (block == nullptr) return;
   for (std::uint32_t i = 0; i < count; ++i) {
-    const VARTYPE vt = block[i].vDataValue.vt;
-    if ((vt & VT_ARRAY) || vt == VT_BSTR || vt == VT_UNKNOWN || vt == VT_DISPATCH) VariantClear(&block[i].vDataValue);
+    if (com::VariantMayOwnResources(block[i].vDataValue.vt)) VariantClear(&block[i].vDataValue);
   }
   CoTaskMemFree(block);
 }
@@ -45,17 +39,12 @@ std::map<std::uint16_t, Method> syncIoMethods() {
            out.count = in.count;
            OPCITEMSTATE* states = nullptr;
            HRESULT* errors = nullptr;
-           long t1 = nowNs();
            out.result = call.as<I>()->Read(static_cast<OPCDATASOURCE>(in.source), in.count, in.handles.data(),
                                            &states, &errors);
-           long t2 = nowNs();
            if (states != nullptr) out.states = std::span(states, in.count);
            out.errors = takeArray(errors, in.count);
            rpc::CallResult reply = call.reply(out);
-           long t3 = nowNs();
            freeStates(states, in.count);
-           long t4 = nowNs();
-           if (in.count > 1) { sRead += t2 - t1; sEnc += t3 - t2; sFree += t4 - t3; ++sN; }
            return reply;
          });
        }},

@@ -455,20 +455,13 @@ bool Server::Impl::admit(const std::shared_ptr<Connection>& connection, const de
   return true;
 }
 
-}  // namespace rpc
-#include <atomic>
-#include <chrono>
-namespace rpc { std::atomic<long> tExecStart, tCallEnd, tRespEnd;
-static long nowNs() { return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 void Server::Impl::execute(const std::shared_ptr<Connection>& connection, detail::ReadyCall& call) {
   CallResult result;
-  tExecStart = nowNs();
   try {
     result = call.handler->call(call.context, call.stub);
   } catch (...) {
     result = CallResult::fault(kFaultUnspecified);
   }
-  tCallEnd = nowNs();
   {
     std::lock_guard lock(connection->writeMutex);
     connection->association->respond(call, result,
@@ -476,7 +469,6 @@ void Server::Impl::execute(const std::shared_ptr<Connection>& connection, detail
                                        return connection->sendAll(pieces);
                                      });
   }
-  tRespEnd = nowNs();
   --connection->inFlight;
 }
 

@@ -121,6 +121,13 @@ constexpr bool IsValidVariantType(VARTYPE type) {
   return facts->inVariant;
 }
 
+// Whether VariantClear may have something to free for a value of this type
+// (flags included): a string, an interface or an array. Code that drops many
+// plain values at once skips the call for the others.
+constexpr bool VariantMayOwnResources(VARTYPE type) {
+  return (type & VT_ARRAY) || type == VT_BSTR || type == VT_UNKNOWN || type == VT_DISPATCH;
+}
+
 // Read from the table itself: GCC does not take the address comparison in
 // ValueDataSize as a constant when the undefined-behaviour sanitizer checks
 // pointers, so the assertion would fail to compile in that build.

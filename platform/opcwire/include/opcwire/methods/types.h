@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "com/oleauto.h"
+#include "com/value_types.h"
 #include "dcom/orpc.h"
 #include "ndr/ole.h"
 
@@ -53,11 +54,8 @@ class Variant {
   VARIANT value;
 
  private:
-  // Only strings, interfaces and arrays own something; a reference owns
-  // nothing, and VariantClear knows every case.
   void release() {
-    const VARTYPE vt = value.vt;
-    if ((vt & VT_ARRAY) || vt == VT_BSTR || vt == VT_UNKNOWN || vt == VT_DISPATCH) VariantClear(&value);
+    if (com::VariantMayOwnResources(value.vt)) VariantClear(&value);
   }
 };
 template <class W>
