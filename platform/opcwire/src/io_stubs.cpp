@@ -43,7 +43,9 @@ std::map<std::uint16_t, Method> syncIoMethods() {
                                            &states, &errors);
            if (states != nullptr) out.states = std::span(states, in.count);
            out.errors = takeArray(errors, in.count);
-           rpc::CallResult reply = call.reply(out);
+           // A state takes 20 bytes, its value (a scalar one) up to 32, its
+           // error 4.
+           rpc::CallResult reply = call.reply(out, std::size_t{in.count} * 56 + 64);
            freeStates(states, in.count);
            return reply;
          });

@@ -38,9 +38,12 @@ struct Call {
     return pointer;
   }
 
-  template <class Out, class... Extra>
-  rpc::CallResult reply(Out& out) {
+  // expectedBytes, when the caller can tell, spares a large reply the
+  // buffer's regrowth.
+  template <class Out>
+  rpc::CallResult reply(Out& out, std::size_t expectedBytes = 0) {
     std::vector<std::uint8_t> bytes;
+    bytes.reserve(expectedBytes);
     dcom::ExportingMarshaler marshaler(exporter, owner);
     if (ndr::encode(bytes, [&](auto& w) { walkOut(w, out); }, &marshaler)) {
       return rpc::CallResult::fault(rpc::kFaultBadStubData);
