@@ -45,23 +45,6 @@ void writeBindAck(ByteWriter& out, const BindAckBody& body, bool withAddress) {
   }
 }
 
-}  // namespace
-
-size_t stubHeaderSize(PduType type, bool hasObject) {
-  return kHeaderSize + 8 + (type == PduType::Request && hasObject ? 16 : 0);
-}
-
-std::vector<uint8_t> encodePdu(const Header& header, const Body& body,
-                               const std::optional<VerifierSpec>& verifier,
-                               ProtectionLayout* layout) {
-  std::vector<uint8_t> bytes;
-  bytes.reserve(128);
-  appendPdu(bytes, header, body, verifier, layout);
-  return bytes;
-}
-
-namespace {
-
 // Writes the whole PDU, or with withStub false all of it but the stub.
 PduFrame writePdu(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
                   const std::optional<VerifierSpec>& verifier, ProtectionLayout* layout, bool withStub) {
@@ -173,6 +156,19 @@ PduFrame writePdu(std::vector<uint8_t>& bytes, const Header& header, const Body&
 }
 
 }  // namespace
+
+size_t stubHeaderSize(PduType type, bool hasObject) {
+  return kHeaderSize + 8 + (type == PduType::Request && hasObject ? 16 : 0);
+}
+
+std::vector<uint8_t> encodePdu(const Header& header, const Body& body,
+                               const std::optional<VerifierSpec>& verifier,
+                               ProtectionLayout* layout) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(128);
+  appendPdu(bytes, header, body, verifier, layout);
+  return bytes;
+}
 
 size_t appendPdu(std::vector<uint8_t>& bytes, const Header& header, const Body& body,
                  const std::optional<VerifierSpec>& verifier, ProtectionLayout* layout) {

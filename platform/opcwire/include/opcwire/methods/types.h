@@ -26,8 +26,8 @@ using Interface = std::unique_ptr<ndr::InterfacePointer>;
 // A VARIANT that clears itself, for vectors of values.
 class Variant {
  public:
-  // A Read of many items makes and drops one of these per item, so values
-  // that own nothing are handled here instead of through the library.
+  // A call with many values makes and drops one of these per value, so
+  // values that own nothing are handled here instead of through the library.
   Variant() { std::memset(&value, 0, sizeof value); }
   ~Variant() { release(); }
   Variant(Variant&& other) noexcept {
